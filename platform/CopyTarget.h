@@ -1,0 +1,70 @@
+#pragma once
+
+#include "platform/FileCalls.h"
+#include "platform/FileDescriptor.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace vidlark {
+
+enum class TReplaceRule {
+    rrReplace,      // an existing file of the target's name is replaced
+    rrNeverReplace, // an existing file makes the copy fail
+};
+
+// The destination of one copy. The data go to a hidden temporary file in the
+// target's folder and take the target's name only in Commit, after they have
+// reached the device; a copy that ends any other way removes the temporary
+// file, so the target is either the whole new file or what was there before.
+//
+// Write-back is started after every block and waited for one block behind, so
+// the page cache holds at most two blocks of this file and the progress shown
+// (TakeSettledBytes) is what the device has.
+class TCopyTarget {
+public:
+    // Removes temporary files that an interrupted copy left in the folder, then
+    // creates this copy's own. Throws TCopyError.
+    TCopyTarget(const std::filesystem::path& target, TReplaceRule rule, TFileCalls& calls);
+    TCopyTarget(const TCopyTarget&) = delete;
+    TCopyTarget& operator=(const TCopyTarget&) = delete;
+    ~TCopyTarget();
+
+    // Appends the bytes; returns how many were written, fewer when the medium
+    // refuses more (full, file too large for it, I/O error). Throws TCopyError
+    // when the write-back fails.
+    std::size_t Write(const std::byte* data, std::size_t length);
+    // The bytes that have reached the device since the last call.
+    std::int64_t TakeSettledBytes();
+    // Sets the last-write time, syncs the file, gives it the target's name and
+    // syncs the folder. Throws TCopyError.
+    void Commit(std::int64_t lastWriteSeconds);
+
+    // The errno value of the write that fell short, else 0.
+    int WriteError() const { return LastWriteError; }
+    const std::string& TemporaryName() const { return TempName; }
+
+    // Temporary files of this engine begin and end so; nothing else does.
+    static bool IsTemporaryName(const std::string& name);
+
+private:
+    void RemoveLeftovers();
+    void CreateTemporary();
+
+    TFileCalls& Calls;
+    TReplaceRule Rule;
+    std::string TargetName;
+    std::string TempName;
+    TFileDescriptor Folder;
+    TFileDescriptor File;
+    bool Committed = false;
+    std::int64_t Written = 0;
+    std::int64_t PendingOffset = 0; // the block whose write-back runs
+    std::int64_t PendingLength = 0;
+    std::int64_t Settled = 0;
+    int LastWriteError = 0;
+};
+
+} // namespace vidlark
