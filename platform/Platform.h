@@ -9,10 +9,13 @@
 // drive-letter path is translated at the moment of the operation (ResolvePath).
 // All texts are UTF-8.
 
+#include "platform/ProfileFile.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,13 @@ enum class TDialogKind {
 };
 
 enum class TModalResult { mrNone, mrOk, mrYes, mrNo };
+
+// A failure that ends the event it met: the window's failure guard shows its
+// text in the "Vidlark" box and the window goes on. what() is UTF-8.
+class EVidlarkError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 // One entry of the drive selector.
 struct TDriveEntry {
@@ -85,8 +95,12 @@ public:
 
     // --- settings file ----------------------------------------------------
     // The settings file: beside the executable when that can be written, else
-    // in the user's configuration folder.
+    // in the user's configuration folder. Named in the write-failure message.
     virtual std::filesystem::path SettingsPath() = 0;
+    // The settings as stored; empty when there is no file or it cannot be read.
+    virtual TProfileFile LoadSettings() = 0;
+    // Replaces the settings file as a whole (the old one survives a failure).
+    virtual bool SaveSettings(const TProfileFile& settings) = 0;
 };
 
 // "Vidlark" box text: a full stop is appended when the last character sorts

@@ -1,0 +1,167 @@
+#pragma once
+// The program's one window. It owns the whole state of the program in plain
+// fields and all controls; its member functions are defined in the folder of
+// their subsystem (app/, transfer/, library/).
+
+#include "app/CopyAnimation.h"
+#include "app/DestKind.h"
+#include "app/DriveComboBox.h"
+#include "app/PictureBox.h"
+#include "platform/Platform.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace vidlark {
+
+class TTovan_Form1 : public QWidget {
+    Q_OBJECT
+public:
+    // Builds the controls and runs FormCreate.
+    explicit TTovan_Form1(TPlatform& platform, QWidget* parent = nullptr);
+    ~TTovan_Form1() override;
+
+    TPlatform& Platform;
+
+    // --- window state -------------------------------------------------------
+    std::string DriveRoot;                 // "E:\" (letter, colon, backslash)
+    std::array<std::string, 8> Mpeg4Dirs;  // relative, ending in "\" unless empty
+    std::string AvcDir;
+    std::int32_t DirNo = 0;
+    std::string CurMpeg4Dir;
+    std::string CurAvcDir;
+    TDestKind DestKind = dkMpeg4;
+    bool LibraryOpen = false;
+    bool CloseAllowed = true;
+    bool DropBusy = false;
+    bool CancelRequested = false;
+    std::int64_t JobBytes = 1;
+    std::int64_t CopiedBytes = 0;
+    std::int64_t FreeBytes = -1;
+    std::string SourceFile;                // the queue entry being copied
+    std::string DestStem;                  // destination of that video, no extension
+
+    // --- controls (positions as designed; ArrangeControls moves some) --------
+    QLabel* Label2 = nullptr;
+    QListWidget* ListBox1 = nullptr;
+    TCopyAnimation* Animate1 = nullptr;
+    QFrame* Panel1 = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QFrame* Panel2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QProgressBar* Gauge1 = nullptr;
+    QLabel* Label1 = nullptr;
+    TDriveComboBox* DriveComboBox1 = nullptr;
+    QLabel* Label5 = nullptr;
+    QPushButton* Cancel = nullptr;
+    QPushButton* Button2 = nullptr;
+    QLabel* Label6 = nullptr;
+    QTreeWidget* ListView1 = nullptr;
+    QFrame* Bevel1 = nullptr;
+    QFrame* Bevel2 = nullptr;
+    TPictureBox* Image1 = nullptr;
+    TPictureBox* Image3 = nullptr;
+    QFrame* Panel3 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* Label8 = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    QPushButton* BitBtn3 = nullptr;
+    TPictureBox* Image2 = nullptr;
+    TPictureBox* Image4 = nullptr;
+    TPictureBox* Image5 = nullptr;
+    QListWidget* FileListBox1 = nullptr;
+    QTimer* Timer1 = nullptr;
+
+    // The folder menu of Panel1 and its entries; an entry's tag is its data().
+    QMenu* SelectDirectory = nullptr;
+    QActionGroup* SelectDirectoryGroup = nullptr;
+    QAction* Dir1 = nullptr;   // slots 0..7: Dir1 .. Dir8
+    QAction* Dir2 = nullptr;
+    QAction* Dir3 = nullptr;
+    QAction* Dir4 = nullptr;
+    QAction* Dir5 = nullptr;
+    QAction* Dir6 = nullptr;
+    QAction* Dir7 = nullptr;
+    QAction* Dir8 = nullptr;
+    QAction* N1 = nullptr;     // separator
+    QAction* Dir9 = nullptr;   // AVC folder, tag 8
+    QAction* N2 = nullptr;     // separator
+    QAction* Dir10 = nullptr;  // music, tag 9
+    QAction* Dir11 = nullptr;  // photo, tag 10
+
+    // --- failure guard --------------------------------------------------------
+    // Runs one event handler; a failure ends it with the "Vidlark" box.
+    // Returns false when a failure ended it.
+    bool Guarded(const std::function<void()>& handler);
+
+    // --- start-up and settings (app/) -----------------------------------------
+    void FormCreate();
+    // Throws EVidlarkError when the settings cannot be written.
+    void FormClose();
+
+    // --- destination folders and drive (app/) ---------------------------------
+    std::string CurrentDestDir() const;
+    void Dir1Click(QAction* sender);
+    void DriveComboBox1Change();
+    std::int32_t QueryFreeSpace(const std::string& root);
+    void ShowFreeSpace(const std::string& root);
+    // The menu entry of folder number 0..8 (8: the AVC entry).
+    QAction* SlotEntry(int number) const;
+
+    // --- main window (app/) ----------------------------------------------------
+    void ArrangeControls();
+    void ShowLibraryPane(bool open);
+    void SpeedButton1Click();
+    // keyCode: the virtual key code (VirtualKeyCode); 116 is F5.
+    void FormKeyDown(int keyCode, Qt::KeyboardModifiers shift);
+    void Timer1Timer();
+    void FormShow();
+    void FormActivate();
+    void FormResize();
+    void Button2Click();
+    // A termination signal: cancels a running transfer, then closes.
+    void TerminationRequested();
+
+    // --- library listing (library/) --------------------------------------------
+    void RefreshLibrary();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildFolderMenu();
+    void ConnectHandlers();
+    void RebuildDriveList();
+
+    QTimer* closeWhenIdle_ = nullptr;
+    const QEvent* previewedKey_ = nullptr;
+    QPointer<QWidget> previewedTarget_;
+};
+
+// The virtual key code of a key event (13 Enter, 46 Delete, 112.. F1..); 0
+// for keys the program does not look at.
+int VirtualKeyCode(int qtKey);
+
+} // namespace vidlark

@@ -1,0 +1,30 @@
+// Vidlark: copies videos, music and photos onto a PSP memory stick.
+#include "app/TTovan_Form1.h"
+#include "platform/QtPlatform.h"
+#include "platform/SingleInstance.h"
+#include "platform/TerminationSignal.h"
+
+#include <QApplication>
+#include <QStyle>
+#include <QStyleFactory>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    // One copy per user and display; a second one ends at once, silently.
+    const auto lock = vidlark::TSingleInstanceLock::Acquire("TTovan_Form1");
+    if (!lock)
+        return 0;
+
+    QApplication::setApplicationName(QStringLiteral("Vidlark"));
+    QApplication::setDesktopFileName(QStringLiteral("vidlark"));
+    // A pinned style keeps the look, and the designed pixel sizes, apart from the desktop theme.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setPalette(QApplication::style()->standardPalette());
+
+    vidlark::TQtPlatform platform;
+    vidlark::TTovan_Form1 window(platform);
+    const vidlark::TTerminationSignal termination([&window] { window.TerminationRequested(); });
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,104 @@
+#include "platform/DosPath.h"
+
+#include <QString>
+
+#include <system_error>
+
+namespace vidlark {
+
+namespace {
+
+bool SameNameIgnoringCase(const std::string& a, const std::string& b)
+{
+    return QString::compare(QString::fromStdString(a), QString::fromStdString(b), Qt::CaseInsensitive) == 0;
+}
+
+bool MatchFrom(const QString& name, qsizetype n, const QString& mask, qsizetype m)
+{
+    while (m < mask.size()) {
+        const QChar c = mask[m];
+        if (c == u'*') {
+            // Collapse runs of "*" and try every split point.
+            while (m < mask.size() && mask[m] == u'*')
+                ++m;
+            if (m == mask.size())
+                return true;
+            for (qsizetype k = n; k <= name.size(); ++k)
+                if (MatchFrom(name, k, mask, m))
+                    return true;
+            return false;
+        }
+        if (n == name.size())
+            return false;
+        if (c != u'?' && c != name[n])
+            return false;
+        ++n;
+        ++m;
+    }
+    return n == name.size();
+}
+
+} // namespace
+
+std::optional<TDosPath> SplitDosPath(std::string_view path)
+{
+    if (path.size() < 2 || path[1] != ':')
+        return std::nullopt;
+    const char c = path[0];
+    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
+        return std::nullopt;
+    TDosPath result;
+    result.Letter = static_cast<char>(c >= 'a' ? c - 'a' + 'A' : c);
+    std::string_view rest = path.substr(2);
+    while (!rest.empty()) {
+        const auto slash = rest.find('\\');
+        const auto part = rest.substr(0, slash);
+        if (!part.empty() && part != ".")
+            result.Components.emplace_back(part);
+        if (slash == std::string_view::npos)
+            break;
+        rest.remove_prefix(slash + 1);
+    }
+    return result;
+}
+
+std::filesystem::path ResolveComponents(const std::filesystem::path& root,
+                                        const std::vector<std::string>& components)
+{
+    namespace fs = std::filesystem;
+    fs::path current = root;
+    bool missing = false;
+    for (const auto& component : components) {
+        fs::path exact = current / component;
+        std::error_code ec;
+        if (missing || fs::symlink_status(exact, ec).type() != fs::file_type::not_found || component == "..") {
+            current = std::move(exact);
+            continue;
+        }
+        std::optional<fs::path> match;
+        for (fs::directory_iterator it(current, ec), end; !ec && it != end; it.increment(ec)) {
+            if (SameNameIgnoringCase(it->path().filename().string(), component)) {
+                match = it->path();
+                break;
+            }
+        }
+        if (match) {
+            current = std::move(*match);
+        } else {
+            missing = true;
+            current = std::move(exact);
+        }
+    }
+    return current;
+}
+
+bool MatchesMask(std::string_view name, std::string_view mask)
+{
+    if (mask == "*.*")
+        return true;
+    const QString n = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())).toCaseFolded();
+    const QString m = QString::fromUtf8(mask.data(), static_cast<qsizetype>(mask.size())).toCaseFolded();
+    return MatchFrom(n, 0, m, 0);
+}
+
+} // namespace vidlark

@@ -1,0 +1,27 @@
+#include "platform/FatAttributes.h"
+
+#include "platform/FileDescriptor.h"
+
+#include <fcntl.h>
+#include <linux/msdos_fs.h>
+#include <sys/ioctl.h>
+#include <sys/vfs.h>
+
+namespace vidlark {
+
+TFatAttributes ReadFatAttributes(const std::filesystem::path& path)
+{
+    TFatAttributes result;
+    struct statfs fs;
+    if (::statfs(path.c_str(), &fs) != 0 || fs.f_type != MSDOS_SUPER_MAGIC)
+        return result;
+    const TFileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    __u32 attributes = 0;
+    if (!fd.IsOpen() || ::ioctl(fd.Get(), FAT_IOCTL_GET_ATTRIBUTES, &attributes) != 0)
+        return result;
+    result.Hidden = (attributes & ATTR_HIDDEN) != 0;
+    result.System = (attributes & ATTR_SYS) != 0;
+    return result;
+}
+
+} // namespace vidlark
