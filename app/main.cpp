@@ -1,5 +1,6 @@
 // Vidlark: copies videos, music and photos onto a PSP memory stick.
 #include "app/TTovan_Form1.h"
+#include "imaging/ImageFormats.h"
 #include "platform/QtPlatform.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignal.h"
@@ -23,6 +24,8 @@ int main(int argc, char** argv)
     QApplication::setPalette(QApplication::style()->standardPalette());
 
     vidlark::TQtPlatform platform;
+    // The picture format registry lives from before the window until after the message loop.
+    const vidlark::TImageLibrary imageLibrary;
     vidlark::TTovan_Form1 window(platform);
     const vidlark::TTerminationSignal termination([&window] { window.TerminationRequested(); });
     window.show();
