@@ -172,6 +172,21 @@ TEST(RgbConverters, LongRowsKeepEveryPixel)
     }
 }
 
+TEST(RgbConverters, RowsConvertInPlace)
+{
+    constexpr std::uint32_t count = 523;
+    for (TColorLayout in : {schRGB, schRGBA}) {
+        const unsigned samples = in == schRGB ? 3 : 4;
+        auto manager = Described(in, in == schRGB ? schBGR : schBGRA);
+        Bytes row(count * samples);
+        for (std::size_t i = 0; i < row.size(); ++i)
+            row[i] = static_cast<std::uint8_t>(i * 13 + 1);
+        const Bytes expected = Convert(manager, row, count, row.size());
+        manager.TransformRow(row.data(), row.data(), count);
+        EXPECT_EQ(row, expected) << int(in);
+    }
+}
+
 // --- grey -------------------------------------------------------------------
 
 TEST(GrayConverter, GreyWithAlphaKeepsOnlyGrey)
