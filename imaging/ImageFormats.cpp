@@ -5,6 +5,7 @@
 #include "imaging/Icon.h"
 #include "imaging/JPEGImage.h"
 #include "imaging/Metafile.h"
+#include "imaging/TargaGraphic.h"
 
 #include <optional>
 #include <utility>
@@ -24,6 +25,7 @@ constexpr std::pair<TReader, TGraphicClass> ReaderClasses[] = {
     {TReader::Icon, &TIcon::ClassInfo},
     {TReader::Metafile, &TMetafile::ClassInfo},
     {TReader::JPEG, &TJPEGImage::ClassInfo},
+    {TReader::Targa, &TTargaGraphic::ClassInfo},
 };
 
 TGraphicClass ClassOf(TReader reader)

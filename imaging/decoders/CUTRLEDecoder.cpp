@@ -17,7 +17,7 @@ void TCUTRLEDecoder::Unpack(std::uint8_t*& Source, std::uint8_t*& Target,
             std::uint8_t Value;
             if (!In.TakeByte(Value))
                 break;
-            Out.Fill(&Value, Count);
+            Out.FillByte(Value, Count);
         } else {
             const std::size_t Wanted = Count;
             const std::uint8_t* Literal = In.TakeUnits(Count, 1);

@@ -15,9 +15,9 @@ void TPCXRLEDecoder::Unpack(std::uint8_t*& Source, std::uint8_t*& Target,
             std::uint8_t Value;
             if (!In.TakeByte(Value))
                 break;
-            Out.Fill(&Value, Code & 63u);
+            Out.FillByte(Value, Code & 63u);
         } else {
-            Out.Fill(&Code, 1);
+            Out.FillByte(Code, 1);
         }
     }
 }

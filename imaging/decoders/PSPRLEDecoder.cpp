@@ -19,7 +19,7 @@ void TPSPRLEDecoder::Unpack(std::uint8_t*& Source, std::uint8_t*& Target,
             std::uint8_t Value;
             if (!In.TakeByte(Value))
                 break;
-            Out.Fill(&Value, Control - 128u);
+            Out.FillByte(Value, Control - 128u);
         }
     }
 }

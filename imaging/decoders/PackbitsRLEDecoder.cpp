@@ -20,7 +20,7 @@ void TPackbitsRLEDecoder::Unpack(std::uint8_t*& Source, std::uint8_t*& Target,
             std::uint8_t Value;
             if (!In.TakeByte(Value))
                 break;
-            Out.Fill(&Value, static_cast<std::size_t>(1 - Code));
+            Out.FillByte(Value, static_cast<std::size_t>(1 - Code));
         }
     }
 }

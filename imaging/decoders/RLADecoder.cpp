@@ -16,7 +16,7 @@ void TRLADecoder::Unpack(std::uint8_t*& Source, std::uint8_t*& Target,
             std::uint8_t Value;
             if (!In.TakeByte(Value))
                 break;
-            Out.Fill(&Value, static_cast<std::size_t>(Code) + 1);
+            Out.FillByte(Value, static_cast<std::size_t>(Code) + 1);
         } else {
             std::size_t Count = static_cast<std::size_t>(-Code);
             const std::uint8_t* Literal = In.TakeUnits(Count, 1);

@@ -63,23 +63,31 @@ public:
 
     bool Full() const { return Pos == End; }
 
+    // Count copies of one byte (a decoder of one-byte units).
+    void FillByte(std::uint8_t Value, std::size_t Count)
+    {
+        const std::size_t Bytes = Clip(Count);
+        std::memset(Pos, Value, Bytes);
+        Pos += Bytes;
+    }
+
     // Count copies of the unit at Value.
     void Fill(const std::uint8_t* Value, std::size_t Count)
     {
+        if (UnitBytes == 1) {
+            FillByte(*Value, Count);
+            return;
+        }
         const std::size_t Bytes = Clip(Count);
         if (Bytes == 0)
             return;
-        if (UnitBytes == 1) {
-            std::memset(Pos, *Value, Bytes);
-        } else {
-            // Lay down one unit, then double what is written.
-            std::memcpy(Pos, Value, UnitBytes);
-            std::size_t Done = UnitBytes;
-            while (Done < Bytes) {
-                const std::size_t Step = std::min(Done, Bytes - Done);
-                std::memcpy(Pos + Done, Pos, Step);
-                Done += Step;
-            }
+        // Lay down one unit, then double what is written.
+        std::memcpy(Pos, Value, UnitBytes);
+        std::size_t Done = UnitBytes;
+        while (Done < Bytes) {
+            const std::size_t Step = std::min(Done, Bytes - Done);
+            std::memcpy(Pos + Done, Pos, Step);
+            Done += Step;
         }
         Pos += Bytes;
     }

@@ -2,6 +2,8 @@
 // row orders, run-length rows, refusals, files written by other programs,
 // and save/load round trips.
 
+#include "imaging/ImageFormats.h"
+#include "imaging/Picture.h"
 #include "imaging/TargaGraphic.h"
 #include "imaging/TargaHeader.h"
 
@@ -432,4 +434,31 @@ TEST(TargaSave, AStreamThatFailsRaises)
     std::ostringstream Out;
     Out.setstate(std::ios::badbit);
     EXPECT_THROW(Graphic.SaveToStream(Out), EStreamError);
+}
+
+TEST(TargaRegistration, FiveExtensionsAndTheContentTest)
+{
+    TPictureFormats Loader;
+    TFileFormatList List(Loader);
+    RegisterImageFormats(List);
+    for (const char* Extension : {"win", "vst", "vda", "tga", "icb"}) {
+        const int Index = List.IndexOfExtension(Extension);
+        ASSERT_GE(Index, 0) << Extension;
+        EXPECT_EQ(List.ExtensionList()[Index]->ClassEntry->GraphicClass, &TTargaGraphic::ClassInfo);
+        EXPECT_EQ(Loader.ClassForExtension(Extension), &TTargaGraphic::ClassInfo);
+    }
+    const int Class = List.IndexOfClass(&TTargaGraphic::ClassInfo);
+    ASSERT_GE(Class, 0);
+    EXPECT_EQ(List.ClassList()[Class]->Description, "Truevision images");
+    EXPECT_EQ(List.ClassList()[Class]->ExtensionCount, 5);
+
+    EXPECT_EQ(List.ClassForContent(Fixtures / "pil-rgb-rle-top.tga"), nullptr);
+    EXPECT_EQ(List.ClassForContent(Fixtures / "im-mapped-rle.tga"), &TTargaGraphic::ClassInfo);
+    // What the content test passes over still loads by its extension.
+    TPicture Picture(Loader);
+    Picture.LoadFromFile(Fixtures / "im-rgb.tga");
+    ASSERT_NE(Picture.Graphic(), nullptr);
+    EXPECT_EQ(&Picture.Graphic()->ClassType(), &TTargaGraphic::ClassInfo);
+    EXPECT_EQ(Picture.Graphic()->GetWidth(), 37u);
+    UnregisterImageFormats(List);
 }
