@@ -1,0 +1,18 @@
+#pragma once
+// The commands of vidlark-probe, one file each. A command gets the arguments
+// behind its name and returns the exit status.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace vidlark::probe {
+
+// video FILE...: one tab-separated line per file: path, codec, bit rate,
+// frame rate, width, height, title.
+int VideoCommand(const std::vector<std::string>& files, std::ostream& out, std::ostream& err);
+
+// A field as one line can carry it: control characters and "\" as \xNN.
+std::string FieldText(const std::string& text);
+
+} // namespace vidlark::probe
