@@ -150,9 +150,6 @@ void TColorManager::ChooseRowConverter()
     if (sourceIndexed != targetIndexed)
         throw EColorConversionError(gesIndexedNotSupported);
 
-    SetAlphaFlag(InFlags, FInLayout);
-    SetAlphaFlag(OutFlags, FOutLayout);
-
     const bool in16 = FInBitsPerSample == 16;
     const bool out16 = FOutBitsPerSample == 16;
     const bool wholeBytes = IsWholeByteDepth(FInBitsPerSample) && IsWholeByteDepth(FOutBitsPerSample);
@@ -226,6 +223,10 @@ void TColorManager::TransformRow(std::span<const void* const> sources, void* tar
         ChooseRowConverter();
     if (FRowConverter == nullptr)
         throw EColorConversionError(gesConversionUnsupported);
+    // Readers assign the flag fields wholesale; the alpha flag is put back
+    // from the layouts for every row, so such an assignment cannot drop it.
+    SetAlphaFlag(InFlags, FInLayout);
+    SetAlphaFlag(OutFlags, FOutLayout);
     if (sources.empty())
         color::RaiseSampleCountError();
     FRowConverter(*this, TRowJob{sources, target, count, mask});

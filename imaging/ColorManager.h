@@ -92,6 +92,8 @@ public:
     // Converts Count pixels. One source pointer: interleaved samples; more:
     // planar data, one buffer per component in the order of the layout's
     // name. Mask selects pixels in groups of eight, bit 7 for the first.
+    // With Mask 255 a row may be converted in place when a target pixel
+    // takes no more bytes than a source pixel.
     void TransformRow(std::span<const void* const> sources, void* target, std::uint32_t count,
                       std::uint8_t mask = 0xFF);
     void TransformRow(std::initializer_list<const void*> sources, void* target, std::uint32_t count,

@@ -13,27 +13,30 @@ namespace {
 // One sample. gamma is the table for colour samples, null for alpha. swap
 // applies to a 16-bit source sample and to an 8-bit sample widened to 16.
 template <bool InWide, bool OutWide>
-inline void ConvertSample(const std::uint8_t* s, std::uint8_t* d, bool swap, const std::uint8_t* gamma)
+inline std::uint16_t ConvertSample(const std::uint8_t* s, bool swap, const std::uint8_t* gamma)
 {
     if constexpr (!InWide) {
         const std::uint8_t v = gamma ? gamma[*s] : *s;
-        if constexpr (OutWide) {
-            const std::uint16_t w = Scale8To16(v);
-            Store16(d, swap ? Swap16(w) : w);
-        } else {
-            *d = v;
-        }
+        if constexpr (!OutWide)
+            return v;
+        const std::uint16_t w = Scale8To16(v);
+        return swap ? Swap16(w) : w;
     } else {
-        std::uint16_t v = Load16(s);
-        if (swap)
-            v = Swap16(v);
-        if constexpr (OutWide) {
-            Store16(d, v);
-        } else {
-            const std::uint8_t b = Scale16To8(v);
-            *d = gamma ? gamma[b] : b;
-        }
+        const std::uint16_t v = swap ? Swap16(Load16(s)) : Load16(s);
+        if constexpr (OutWide)
+            return v;
+        const std::uint8_t b = Scale16To8(v);
+        return gamma ? gamma[b] : b;
     }
+}
+
+template <bool OutWide>
+inline void StoreSample(std::uint8_t* d, std::uint16_t v)
+{
+    if constexpr (OutWide)
+        Store16(d, v);
+    else
+        *d = static_cast<std::uint8_t>(v);
 }
 
 template <bool Reverse, bool InWide, bool OutWide>
@@ -53,10 +56,16 @@ void ConvertRows(const TColorManager& manager, const TRowJob& job)
     for (std::uint32_t i = 0; i < job.Count; ++i, target += outStride) {
         if (job.Mask != 0xFF && !MaskSelects(job.Mask, i))
             continue;
-        for (unsigned k = 0; k < 3; ++k)
-            ConvertSample<InWide, OutWide>(source[Reverse ? 2 - k : k], target + k * outBytes, swap, gamma);
+        // The whole pixel is read before it is written, for rows converted in place.
+        const std::uint16_t first = ConvertSample<InWide, OutWide>(source[0], swap, gamma);
+        const std::uint16_t second = ConvertSample<InWide, OutWide>(source[1], swap, gamma);
+        const std::uint16_t third = ConvertSample<InWide, OutWide>(source[2], swap, gamma);
+        const std::uint16_t alpha = copyAlpha ? ConvertSample<InWide, OutWide>(source[3], swap, nullptr) : 0;
+        StoreSample<OutWide>(target, Reverse ? third : first);
+        StoreSample<OutWide>(target + outBytes, second);
+        StoreSample<OutWide>(target + 2 * outBytes, Reverse ? first : third);
         if (copyAlpha)
-            ConvertSample<InWide, OutWide>(source[3], target + 3 * outBytes, swap, nullptr);
+            StoreSample<OutWide>(target + 3 * outBytes, alpha);
         source.Next();
     }
 }

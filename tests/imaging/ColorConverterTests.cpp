@@ -181,10 +181,23 @@ TEST(RgbConverters, RowsConvertInPlace)
         Bytes row(count * samples);
         for (std::size_t i = 0; i < row.size(); ++i)
             row[i] = static_cast<std::uint8_t>(i * 13 + 1);
-        const Bytes expected = Convert(manager, row, count, row.size());
-        manager.TransformRow(row.data(), row.data(), count);
-        EXPECT_EQ(row, expected) << int(in);
+        for (TConversionFlags gamma : {0, int(cfGamma)}) {
+            manager.OutFlags = gamma;
+            Bytes work = row;
+            const Bytes expected = Convert(manager, work, count, work.size());
+            manager.TransformRow(work.data(), work.data(), count);
+            EXPECT_EQ(work, expected) << int(in) << " " << int(gamma);
+        }
     }
+    // Narrowing rows of the other converters.
+    auto cmyk = Described(schCMYK, schBGR);
+    Bytes inks = {100, 50, 0, 128, 0, 0, 0, 0};
+    cmyk.TransformRow(inks.data(), inks.data(), 2);
+    EXPECT_EQ(Bytes(inks.begin(), inks.begin() + 6), (Bytes{127, 102, 77, 255, 255, 255}));
+    auto grey = Described(schGray, schGray, 16, 8);
+    Bytes levels = Words({65535, 257, 32896});
+    grey.TransformRow(levels.data(), levels.data(), 3);
+    EXPECT_EQ(Bytes(levels.begin(), levels.begin() + 3), (Bytes{255, 1, 128}));
 }
 
 // --- grey -------------------------------------------------------------------

@@ -200,6 +200,20 @@ TEST(ColorManagerChoice, AlphaFlagFollowsTheLayouts)
     EXPECT_EQ(manager.OutFlags, 0);
 }
 
+TEST(ColorManagerChoice, AssigningTheFlagsKeepsTheAlphaOfTheLayouts)
+{
+    auto manager = Described(schRGBA, schBGRA);
+    ASSERT_EQ(TryConvert(manager), "no error");
+    manager.InFlags = 0;
+    manager.OutFlags = cfGamma;
+    const std::uint8_t source[] = {0, 0, 0, 77};
+    std::uint8_t target[4] = {};
+    manager.TransformRow(source, target, 1);
+    EXPECT_EQ(target[3], 77);
+    EXPECT_EQ(manager.InFlags, cfAlpha);
+    EXPECT_EQ(manager.OutFlags, cfAlpha | cfGamma);
+}
+
 TEST(ColorManagerChoice, PlanarSourcesNeedABufferPerComponent)
 {
     auto manager = Described(schRGBA, schBGRA);
