@@ -142,6 +142,10 @@ public:
     // --- library listing (library/) --------------------------------------------
     void RefreshLibrary();
 
+    // --- drop intake and transfer (transfer/) ------------------------------------
+    bool CopyWithProgress(const std::string& source, const std::string& destination);
+    void CancelClick();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;

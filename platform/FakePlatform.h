@@ -68,6 +68,10 @@ public:
     std::filesystem::path SettingsPath() override;
     bool SaveSettings(const TProfileFile& settings) override;
 
+    // The copy engine's sync, rename and remove, each failable with an errno value.
+    TInjectedFileCalls CopyFaults;
+    TFileCalls& CopyCalls() override { return CopyFaults; }
+
 protected:
     std::optional<std::filesystem::path> DriveFolder(char letter) override;
 

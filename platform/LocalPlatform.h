@@ -22,6 +22,8 @@ public:
     // components that do not exist under their exact name.
     std::optional<std::filesystem::path> ResolvePath(const std::string& path) override;
 
+    TFileCalls& CopyCalls() override { return TFileCalls::System(); }
+
 protected:
     // The folder that drive letter 'A'..'Z' stands for, if it has a volume.
     virtual std::optional<std::filesystem::path> DriveFolder(char letter) = 0;

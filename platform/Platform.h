@@ -9,6 +9,7 @@
 // drive-letter path is translated at the moment of the operation (ResolvePath).
 // All texts are UTF-8.
 
+#include "platform/FileCalls.h"
 #include "platform/ProfileFile.h"
 
 #include <cstdint>
@@ -101,6 +102,10 @@ public:
     virtual TProfileFile LoadSettings() = 0;
     // Replaces the settings file as a whole (the old one survives a failure).
     virtual bool SaveSettings(const TProfileFile& settings) = 0;
+
+    // --- copy engine --------------------------------------------------------
+    // The calls through which copies sync, rename and remove their files.
+    virtual TFileCalls& CopyCalls() = 0;
 };
 
 // "Vidlark" box text: a full stop is appended when the last character sorts

@@ -4,26 +4,22 @@
 
 namespace vidlark {
 
-namespace {
-
-std::string NamePart(const std::string& path)
+std::string FileNameOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-} // namespace
-
 std::string ExtensionOf(const std::string& path)
 {
-    const std::string name = NamePart(path);
+    const std::string name = FileNameOf(path);
     const std::size_t dot = name.rfind('.');
     return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
 std::string ExtractBaseName(const std::string& path)
 {
-    const std::string name = NamePart(path);
+    const std::string name = FileNameOf(path);
     return name.substr(0, name.size() - ExtensionOf(name).size());
 }
 
@@ -33,6 +29,13 @@ std::string FolderOf(const std::string& path)
     if (slash == std::string::npos)
         return std::string();
     return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name)
+{
+    if (folder.empty())
+        return name;
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
 std::string UpperCaseAscii(std::string text)

@@ -9,12 +9,18 @@ namespace vidlark {
 // paths, so only "/" separates folders ("Ep 1: Pilot.mp3" keeps its colon).
 std::string ExtractBaseName(const std::string& path);
 
+// The file name without its folder.
+std::string FileNameOf(const std::string& path);
+
 // The extension of the file name, from its last dot, dot included; empty
 // when the name has no dot. Letter case as in the path.
 std::string ExtensionOf(const std::string& path);
 
 // The folder part of a native path, without the final "/"; empty for a bare name.
 std::string FolderOf(const std::string& path);
+
+// folder + "/" + name; the name alone when the folder is empty.
+std::string JoinPath(const std::string& folder, const std::string& name);
 
 std::string UpperCaseAscii(std::string text);
 

@@ -25,7 +25,6 @@ namespace {
 using test::NamesIn;
 using test::PatternBytes;
 using test::ReadFile;
-using test::TTempFolder;
 using test::WriteFile;
 
 struct TCopyRun {

@@ -1,5 +1,7 @@
 #pragma once
-// Real files in a fresh temporary folder for the transfer tests.
+// Real files for the transfer tests.
+
+#include "tests/platform/TempFolder.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -8,37 +10,12 @@
 #include <algorithm>
 #include <iterator>
 #include <string>
-#include <system_error>
 #include <vector>
 
-#include <stdlib.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 
 namespace vidlark::test {
-
-class TTempFolder {
-public:
-    TTempFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vidlark-transfer-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::system_error(errno, std::generic_category(), "mkdtemp");
-        Root = pattern;
-    }
-    TTempFolder(const TTempFolder&) = delete;
-    TTempFolder& operator=(const TTempFolder&) = delete;
-    ~TTempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(Root, ignored);
-    }
-    const std::filesystem::path& Path() const { return Root; }
-    std::filesystem::path operator/(const std::string& name) const { return Root / name; }
-
-private:
-    std::filesystem::path Root;
-};
 
 // Bytes that differ from block to block, so a misplaced block shows.
 inline std::vector<char> PatternBytes(std::size_t size, unsigned seed = 1)
@@ -49,6 +26,30 @@ inline std::vector<char> PatternBytes(std::size_t size, unsigned seed = 1)
         x = x * 1103515245u + 12345u;
         b = static_cast<char>(x >> 24);
     }
+    return bytes;
+}
+
+// A video file as the handheld's encoders write it, reduced to what the
+// profile reader looks at: a top-level uuid box holding a VPRF box with the
+// codec, then payload bytes up to the size asked for.
+inline std::vector<char> VideoBytes(const std::string& codec, std::size_t size)
+{
+    auto be32 = [](std::vector<char>& out, std::uint32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            out.push_back(static_cast<char>(v >> shift));
+    };
+    std::vector<char> bytes;
+    be32(bytes, 80);
+    bytes.insert(bytes.end(), {'u', 'u', 'i', 'd'});
+    bytes.insert(bytes.end(), 24, '\0');
+    be32(bytes, 48);
+    bytes.insert(bytes.end(), {'V', 'P', 'R', 'F'});
+    bytes.insert(bytes.end(), 8, '\0');
+    for (std::size_t i = 0; i < 4; ++i)
+        bytes.push_back(i < codec.size() ? codec[i] : '\0');
+    bytes.insert(bytes.end(), 28, '\0');
+    const auto payload = PatternBytes(size > bytes.size() ? size - bytes.size() : 0, 99);
+    bytes.insert(bytes.end(), payload.begin(), payload.end());
     return bytes;
 }
 

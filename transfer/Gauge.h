@@ -1,0 +1,19 @@
+#pragma once
+// The progress gauge counts whole MiB. A QProgressBar with maximum 0 shows a
+// busy animation and ignores values outside its range, so both are kept in
+// bounds here.
+
+#include <QProgressBar>
+
+#include <cstdint>
+
+namespace vidlark {
+
+inline constexpr std::int64_t BytesPerMiB = 1048576;
+
+// Maximum := bytes div 1 MiB, at least 1; position := 0.
+void ResetGauge(QProgressBar& gauge, std::int64_t jobBytes);
+// Position := bytes div 1 MiB, held within 0..maximum.
+void SetGaugeBytes(QProgressBar& gauge, std::int64_t copiedBytes);
+
+} // namespace vidlark
