@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <vector>
 
 namespace vidlark {
@@ -81,6 +82,55 @@ std::uint64_t LeastPixelBytes(const TTargaHeader& Header)
     return Rows * Header.Width * PixelBytes;
 }
 
+// The colour manager only decides the bitmap format: rows are stored in the
+// bitmap's byte order already. An unknown pixel size fails in the first
+// setter with the colour manager's error.
+void DescribePixels(TColorManager& Manager, const TImageProperties& P)
+{
+    Manager.SetInSamplesPerPixel(P.SamplesPerPixel);
+    Manager.SetOutSamplesPerPixel(P.SamplesPerPixel);
+    Manager.SetInLayout(P.Layout);
+    Manager.InFlags = 0;
+    Manager.SetOutLayout(schBGR);
+    Manager.SetInBitsPerSample(P.BitsPerSample);
+    Manager.SetOutBitsPerSample(P.BitsPerSample);
+}
+
+// Reads the colour map, which always stands right before the pixel data, and
+// gives the picture's palette: a grey ramp for grey pictures (whose colour
+// map is passed over), the first 256 map entries for the others, or none.
+std::optional<TPalette> ReadPalette(TStream& Stream, const TTargaHeader& Header, const TColorManager& Manager)
+{
+    const bool Grey = targa::Grey(Header.ImageType);
+    std::optional<TPalette> Palette;
+    if (Header.ColorMapType == 1) {
+        const bool KnownEntries = Header.ColorMapEntrySize != 8 && targa::KnownSize(Header.ColorMapEntrySize);
+        if (!KnownEntries && Header.ColorMapLength > 0)
+            RaiseInvalid();
+        const std::size_t EntryBytes = targa::BytesFor(Header.ColorMapEntrySize);
+        const std::size_t MapBytes = Header.ColorMapLength * EntryBytes;
+        if (static_cast<std::uint64_t>(Stream.Remaining()) < MapBytes)
+            throw EStreamError(gesStreamRead);
+        if (Grey) {
+            Stream.Seek(static_cast<std::int64_t>(MapBytes), TSeekOrigin::soCurrent);
+        } else {
+            std::vector<std::uint8_t> Map(MapBytes);
+            Stream.ReadBuffer(Map.data(), Map.size());
+            if (EntryBytes == 2) {
+                const std::size_t Count = std::min<std::size_t>(Header.ColorMapLength, MaxPaletteEntries);
+                Palette.emplace();
+                for (std::size_t i = 0; i < Count; ++i)
+                    Palette->push_back(EntryFrom555(&Map[i * 2]));
+            } else {
+                Palette = Manager.MakeColorPalette({Map.data()}, EntryBytes == 3 ? 0 : 1, Header.ColorMapLength, true);
+            }
+        }
+    }
+    if (Grey)
+        Palette = Manager.MakeGrayPalette(false);
+    return Palette;
+}
+
 } // namespace
 
 bool TTargaGraphic::CanReadStream(TStream& Stream)
@@ -138,71 +188,29 @@ void TTargaGraphic::LoadFromStream(TStream& Stream)
     const TTargaHeader Header = ReadHeader(Stream);
     const bool TopRowFirst = Header.Descriptor & TargaTopRowFirst;
     Stream.Seek(Header.IdLength, TSeekOrigin::soCurrent);
-
-    // The colour manager only decides the bitmap format here: rows are stored
-    // in the bitmap's byte order already. An unknown pixel size fails in the
-    // first setter with the colour manager's error.
-    const TImageProperties& P = ImageProperties;
-    ColorManager.SetInSamplesPerPixel(P.SamplesPerPixel);
-    ColorManager.SetOutSamplesPerPixel(P.SamplesPerPixel);
-    ColorManager.SetInLayout(P.Layout);
-    ColorManager.InFlags = 0;
-    ColorManager.SetOutLayout(schBGR);
-    ColorManager.SetInBitsPerSample(P.BitsPerSample);
-    ColorManager.SetOutBitsPerSample(P.BitsPerSample);
+    DescribePixels(ColorManager, ImageProperties);
     if (!targa::KnownImageType(Header.ImageType))
         RaiseInvalid();
-
-    // The colour map; grey pictures skip it and take a grey ramp.
-    TPalette Palette;
-    bool HasPalette = false;
-    if (Header.ColorMapType == 1) {
-        if (Header.ColorMapEntrySize == 8 || !targa::KnownSize(Header.ColorMapEntrySize))
-            RaiseInvalid();
-        const std::size_t EntryBytes = targa::BytesFor(Header.ColorMapEntrySize);
-        const std::size_t MapBytes = Header.ColorMapLength * EntryBytes;
-        if (static_cast<std::uint64_t>(Stream.Remaining()) < MapBytes)
-            throw EStreamError(gesStreamRead);
-        if (targa::Grey(Header.ImageType)) {
-            Stream.Seek(static_cast<std::int64_t>(MapBytes), TSeekOrigin::soCurrent);
-        } else {
-            std::vector<std::uint8_t> Map(MapBytes);
-            Stream.ReadBuffer(Map.data(), Map.size());
-            if (EntryBytes == 2) {
-                const std::size_t Count = std::min<std::size_t>(Header.ColorMapLength, MaxPaletteEntries);
-                for (std::size_t i = 0; i < Count; ++i)
-                    Palette.push_back(EntryFrom555(&Map[i * 2]));
-            } else {
-                Palette = ColorManager.MakeColorPalette({Map.data()}, EntryBytes == 3 ? 0 : 1,
-                                                        Header.ColorMapLength, true);
-            }
-            HasPalette = true;
-        }
-    }
-    if (targa::Grey(Header.ImageType)) {
-        Palette = ColorManager.MakeGrayPalette(false);
-        HasPalette = true;
-    }
+    const std::optional<TPalette> Palette = ReadPalette(Stream, Header, ColorManager);
 
     // Refuse what the rest of the file cannot hold before allocating.
     if (static_cast<std::uint64_t>(Stream.Remaining()) < LeastPixelBytes(Header))
         throw EStreamError(gesStreamRead);
     PrepareBitmap(Header.Width, Header.Height, FormatName);
-    if (HasPalette)
-        SetPalette(Palette);
-    const std::size_t PixelBytes = targa::BytesFor(Header.PixelSize);
-    const std::size_t RowBytes = std::size_t{Header.Width} * PixelBytes;
+    if (Palette)
+        SetPalette(*Palette);
     ReportStageEnd();
     ReportStageStart(gesTransfering);
 
-    TRowSource Rows{Stream, RowBytes, Header.Width, TTargaRLEDecoder(Header.PixelSize), {}};
+    const std::size_t PixelBytes = targa::BytesFor(Header.PixelSize);
+    TRowSource Rows{Stream, std::size_t{Header.Width} * PixelBytes, Header.Width, TTargaRLEDecoder(Header.PixelSize), {}};
     TRowReader ReadRow = ReadPlainRow;
     if (Header.ImageType == 0) {
         ReadRow = ReadNoRow;
     } else if (targa::RunLengthEncoded(Header.ImageType)) {
         // Twice the row, which holds any row's packets, and room for a last
         // packet that runs on past the row.
-        Rows.Packed.resize(2 * RowBytes + MaxPacketPixels * PixelBytes);
+        Rows.Packed.resize(2 * Rows.RowBytes + MaxPacketPixels * PixelBytes);
         ReadRow = ReadPackedRow;
     }
     const std::uint32_t Height = Header.Height;

@@ -259,6 +259,21 @@ TEST(TargaLoad, RunLengthRowsStayInsideTheirRow)
     EXPECT_EQ(Row(Damaged, 0), (Bytes{1, 2, 3, 4, 5, 6, 0, 0, 0, 0, 0, 0}));
 }
 
+TEST(TargaLoad, ReportsProgressRowByRow)
+{
+    TTargaGraphic Graphic;
+    std::vector<std::string> Reports;
+    Graphic.OnProgress = [&](TGraphic&, TProgressStage Stage, std::uint8_t Percent, bool, const TRect& R,
+                             const std::string& Msg) {
+        Reports.push_back(std::to_string(int(Stage)) + " " + std::to_string(Percent) + " " + std::to_string(R.Top) +
+                          "-" + std::to_string(R.Right) + " " + Msg);
+    };
+    TMemoryStream Stream(Join({Header({.ImageType = 3, .Width = 2, .Height = 3, .PixelSize = 8}), Bytes(6, 1)}));
+    Graphic.LoadFromStream(Stream);
+    EXPECT_EQ(Reports, (std::vector<std::string>{"0 0 0-2 Preparing...", "2 0 0-2 ", "0 0 0-2 Transfering...",
+                                                 "1 0 0-2 ", "1 33 1-2 ", "1 67 2-2 ", "2 0 3-2 "}));
+}
+
 TEST(TargaLoad, ImageTypeZeroHasNoPixels)
 {
     TTargaGraphic Graphic;
@@ -288,6 +303,8 @@ TEST(TargaLoad, RefusesWhatItCannotRead)
     EXPECT_THROW(Load(Join({Header({.PixelSize = 12}), Bytes(8, 0)})), EColorConversionError);
     // Image types without a reader, and colour map entries of no known size.
     EXPECT_THROW(Load(Join({Header({.ImageType = 32}), Bytes(8, 0)})), EInvalidGraphic);
+    // An empty colour map needs no entry size.
+    EXPECT_NO_THROW(Load(Join({Header({.ColorMapType = 1, .ImageType = 1, .EntrySize = 0, .PixelSize = 8}), Bytes{4}})));
     EXPECT_THROW(Load(Join({Header({.ColorMapType = 1, .ImageType = 1, .ColorMapLength = 1, .EntrySize = 8,
                                     .PixelSize = 8}),
                             Bytes(8, 0)})),
