@@ -286,19 +286,35 @@ void PutIndex(TBitmap& bitmap, std::uint64_t x, std::uint64_t rowFromBottom, uns
     }
 }
 
+// Bytes of a stream through a buffer, for run-length data whose length
+// only the decoding tells. Running out raises the format error.
+class TBufferedBytes {
+public:
+    explicit TBufferedBytes(TStream& stream) : Stream(stream), Buffer(64 * 1024) {}
+
+    std::uint8_t Next()
+    {
+        if (Pos == Filled) {
+            Filled = Stream.Read(Buffer.data(), Buffer.size());
+            Pos = 0;
+            if (Filled == 0)
+                RaiseGraphicErrorFmt(gesInvalidImage, {Format});
+        }
+        return Buffer[Pos++];
+    }
+
+private:
+    TStream& Stream;
+    std::vector<std::uint8_t> Buffer;
+    std::size_t Pos = 0;
+    std::size_t Filled = 0;
+};
+
 // RLE8 and RLE4: rows from the bottom; runs and deltas that leave the
 // bitmap are dropped, not followed.
 void ReadRunLength(TBitmap& bitmap, TStream& stream, const TBmpHeader& h)
 {
-    const std::uint64_t pixels = static_cast<std::uint64_t>(h.Width) * h.Height;
-    // The most that any encoding of this bitmap can take: two bytes a pixel
-    // plus an end of line per row and the end marker.
-    const std::uint64_t cap = 2 * pixels + 2 * static_cast<std::uint64_t>(h.Height) + 2;
-    std::vector<std::uint8_t> data(static_cast<std::size_t>(
-        std::min<std::uint64_t>(cap, static_cast<std::uint64_t>(stream.Remaining()))));
-    stream.ReadBuffer(data.data(), data.size());
-    TByteReader r(data, Format);
-
+    TBufferedBytes r(stream);
     const unsigned bits = h.BitCount;
     std::uint64_t x = 0;
     std::uint64_t y = 0;
@@ -308,8 +324,8 @@ void ReadRunLength(TBitmap& bitmap, TStream& stream, const TBmpHeader& h)
         ++x;
     };
     while (y < h.Height) {
-        const std::uint8_t count = r.U8();
-        const std::uint8_t value = r.U8();
+        const std::uint8_t count = r.Next();
+        const std::uint8_t value = r.Next();
         if (count > 0) {
             for (unsigned i = 0; i < count && x < h.Width; ++i)
                 put(bits == 8 ? value : (i % 2 ? value & 0x0F : value >> 4));
@@ -323,16 +339,19 @@ void ReadRunLength(TBitmap& bitmap, TStream& stream, const TBmpHeader& h)
         case 1: // end of bitmap
             return;
         case 2: // delta
-            x += r.U8();
-            y += r.U8();
+            x += r.Next();
+            y += r.Next();
             break;
         default: { // absolute run, padded to a whole word
-            const std::size_t bytes = bits == 8 ? value : (value + 1u) / 2;
-            auto run = r.Bytes(bytes);
-            for (unsigned i = 0; i < value && x < h.Width; ++i)
-                put(bits == 8 ? run[i] : (i % 2 ? run[i / 2] & 0x0F : run[i / 2] >> 4));
+            const unsigned bytes = bits == 8 ? value : (value + 1u) / 2;
+            std::uint8_t b = 0;
+            for (unsigned i = 0; i < value; ++i) {
+                if (bits == 8 || i % 2 == 0)
+                    b = r.Next();
+                put(bits == 8 ? b : (i % 2 ? b & 0x0F : b >> 4));
+            }
             if (bytes % 2)
-                r.Skip(1);
+                r.Next();
             break;
         }
         }

@@ -38,7 +38,8 @@ void ZOdidoreVuZazador::BeginLoad(TStream& stream, std::uint32_t imageIndex, std
 
 void ZOdidoreVuZazador::ReportPreparing()
 {
-    ProgressRect = TRect{0, 0, static_cast<std::int32_t>(GetWidth()), 1};
+    // The header's width: the bitmap itself is still empty at this point.
+    ProgressRect = TRect{0, 0, static_cast<std::int32_t>(ImageProperties.Width), 1};
     ReportStageStart(gesPreparing);
 }
 

@@ -62,7 +62,8 @@ protected:
     // Invalid or unexpected <formatName> image format." when ReadProperties
     // answers false) and returns to StartPosition.
     void BeginLoad(TStream& stream, std::uint32_t imageIndex, std::string_view formatName);
-    // ProgressRect := (0, 0, Width, 1) and the "Preparing..." stage opens.
+    // ProgressRect := (0, 0, ImageProperties.Width, 1) and the "Preparing..."
+    // stage opens.
     void ReportPreparing();
     void ReportStageStart(const char* message);
     void ReportStageEnd();
