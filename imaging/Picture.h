@@ -51,6 +51,8 @@ public:
     void LoadFromFile(const std::filesystem::path& fileName);
 
     TGraphic* Graphic() const { return Current.get(); }
+    // Hands the loaded graphic over; the picture is empty afterwards.
+    std::unique_ptr<TGraphic> TakeGraphic() { return std::move(Current); }
     void Clear() { Current.reset(); }
 
 private:

@@ -17,6 +17,8 @@ struct TCommand {
 constexpr TCommand Commands[] = {
     {"video", "video FILE...   codec, bit rate, frame rate, frame size and title of MP4 files",
      vidlark::probe::VideoCommand},
+    {"picture", "picture FILE [OUT.png]   class, size, layout, depth and compression of a picture; OUT as PNG",
+     vidlark::probe::PictureCommand},
 };
 
 int Usage()

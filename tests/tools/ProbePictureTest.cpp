@@ -1,0 +1,49 @@
+#include "tools/vidlark-probe/ProbeCommands.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace vidlark::probe {
+namespace {
+
+const std::string Fixtures = std::string(VIDLARK_SHARED_TEST_DATA) + "/imaging/";
+
+TEST(ProbePictureTest, PrintsOneLineAndWritesAnRgbaPng)
+{
+    const auto png = std::filesystem::temp_directory_path() / "vidlark-probe-picture-test.png";
+    std::ostringstream out, err;
+    EXPECT_EQ(PictureCommand({Fixtures + "bmp24.bmp", png.string()}, out, err), 0);
+    EXPECT_EQ(out.str(), "TBitmap\t13\t7\t-\t-\t-\t-\n");
+    EXPECT_EQ(err.str(), "");
+    std::ifstream file(png, std::ios::binary);
+    char head[26] = {};
+    file.read(head, sizeof head);
+    EXPECT_EQ(std::string(head + 1, 3), "PNG");
+    EXPECT_EQ(head[19], 13); // width, big-endian
+    EXPECT_EQ(head[23], 7);  // height
+    EXPECT_EQ(head[24], 8);  // bits per sample
+    EXPECT_EQ(head[25], 6);  // RGBA
+    std::filesystem::remove(png);
+
+    std::ostringstream jpegOut;
+    EXPECT_EQ(PictureCommand({Fixtures + "photo.jpg"}, jpegOut, err), 0);
+    EXPECT_EQ(jpegOut.str(), "TJPEGImage\t48\t32\t-\t-\t-\t-\n");
+}
+
+TEST(ProbePictureTest, FailedLoadGivesStatusOneAndTheMessage)
+{
+    std::ostringstream out, err;
+    EXPECT_EQ(PictureCommand({Fixtures + "png-only.ico"}, out, err), 1);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "Cannot load image. Invalid or unexpected ICO image format.\n");
+    std::ostringstream missing;
+    EXPECT_EQ(PictureCommand({Fixtures + "none.bmp"}, out, missing), 1);
+    EXPECT_EQ(missing.str(), "ファイル " + Fixtures + "none.bmp は開けません\n");
+    EXPECT_EQ(PictureCommand({}, out, err), 2);
+}
+
+} // namespace
+} // namespace vidlark::probe
