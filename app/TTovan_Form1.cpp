@@ -107,11 +107,9 @@ void TTovan_Form1::BuildControls()
     Panel1 = Place(MakeFrame(this, QFrame::NoFrame, QFrame::Plain), 384, 18, 25, 25);
     Panel1->setToolTip(QStringLiteral("Directory"));
     Panel1->setContextMenuPolicy(Qt::CustomContextMenu);
-    SpeedButton1 = Place(new QToolButton(Panel1), 0, 0, 25, 25);
+    SpeedButton1 = Place(new TSpeedButton(Panel1), 0, 0, 25, 25);
     SpeedButton1->setCheckable(true);
     SpeedButton1->setFocusPolicy(Qt::NoFocus);
-    // The button has no menu of its own: a right-click reaches the panel.
-    SpeedButton1->setContextMenuPolicy(Qt::NoContextMenu);
     QIcon glyph;
     glyph.addFile(QStringLiteral(":/vidlark/folder-up.png"), {}, QIcon::Normal, QIcon::Off);
     glyph.addFile(QStringLiteral(":/vidlark/folder-down.png"), {}, QIcon::Normal, QIcon::On);

@@ -7,6 +7,7 @@
 #include "app/DestKind.h"
 #include "app/DriveComboBox.h"
 #include "app/PictureBox.h"
+#include "app/SpeedButton.h"
 #include "platform/Platform.h"
 
 #include <QAction>
@@ -62,7 +63,7 @@ public:
     QListWidget* ListBox1 = nullptr;
     TCopyAnimation* Animate1 = nullptr;
     QFrame* Panel1 = nullptr;
-    QToolButton* SpeedButton1 = nullptr;
+    TSpeedButton* SpeedButton1 = nullptr;
     QFrame* Panel2 = nullptr;
     QLabel* Label3 = nullptr;
     QLabel* Label4 = nullptr;

@@ -1,0 +1,95 @@
+// The real program started twice: the second copy ends at once, silently.
+#include "platform/SingleInstance.h"
+#include "tests/platform/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QThread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace vidlark {
+namespace {
+
+class TwoCopies : public ::testing::Test {
+protected:
+    TwoCopies()
+    {
+        // A copy of the program of its own, so its settings file lands here.
+        std::filesystem::copy_file(VIDLARK_PROGRAM, program);
+        std::filesystem::create_directories(temp / "home");
+        std::filesystem::create_directories(temp / "runtime");
+        std::filesystem::permissions(temp / "runtime", std::filesystem::perms::owner_all);
+        environment.insert("HOME", QString::fromStdString((temp / "home").string()));
+        environment.insert("XDG_RUNTIME_DIR", QString::fromStdString((temp / "runtime").string()));
+        environment.insert("XDG_CONFIG_HOME", QString::fromStdString((temp / "home/.config").string()));
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.remove("DISPLAY");
+        environment.remove("WAYLAND_DISPLAY");
+    }
+    ~TwoCopies() override
+    {
+        for (QProcess* copy : {&first, &second})
+            if (copy->state() != QProcess::NotRunning) {
+                copy->kill();
+                copy->waitForFinished(5000);
+            }
+    }
+    void Start(QProcess& copy)
+    {
+        copy.setProcessEnvironment(environment);
+        copy.setProgram(QString::fromStdString(program.string()));
+        copy.start();
+        ASSERT_TRUE(copy.waitForStarted(10000));
+    }
+    // True once some process holds the lock of the window class.
+    bool LockIsHeld() const
+    {
+        const std::string path = (temp / "runtime/TTovan_Form1-none.lock").string();
+        const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+        ::close(fd);
+        return held;
+    }
+
+    TTempFolder temp;
+    std::filesystem::path program = temp / "vidlark";
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcess first;
+    QProcess second;
+};
+
+TEST_F(TwoCopies, TheSecondEndsAtOnceWithoutWindowOrMessage)
+{
+    Start(first);
+    QElapsedTimer waited;
+    waited.start();
+    while (!LockIsHeld() && waited.elapsed() < 20000 && first.state() == QProcess::Running)
+        QThread::msleep(50);
+    ASSERT_TRUE(LockIsHeld()) << first.readAllStandardError().toStdString();
+
+    Start(second);
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(second.readAllStandardOutput().isEmpty());
+    EXPECT_EQ(first.state(), QProcess::Running);
+
+    // The first copy closes on SIGTERM as the exit button would: settings written.
+    first.terminate();
+    ASSERT_TRUE(first.waitForFinished(20000));
+    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_TRUE(std::filesystem::exists(temp / "vidlark.ini"));
+    // Once it has gone a new copy may start.
+    EXPECT_FALSE(LockIsHeld());
+}
+
+} // namespace
+} // namespace vidlark

@@ -1,0 +1,96 @@
+#include "platform/FakePlatform.h"
+#include "platform/TextFile.h"
+
+#include "tests/platform/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace vidlark {
+namespace {
+
+class LocalFiles : public ::testing::Test {
+protected:
+    LocalFiles() { platform.MapDrive('E', stick.Path()); }
+    TTempFolder stick;
+    TFakePlatform platform;
+};
+
+TEST_F(LocalFiles, DriveLetterPathsReachTheMappedFolder)
+{
+    stick.Write("PSP/PHOTO/a.jpg", "abc");
+    EXPECT_TRUE(platform.DirectoryExists("E:\\PSP\\PHOTO\\"));
+    EXPECT_TRUE(platform.DirectoryExists("e:\\psp\\photo\\"));
+    EXPECT_TRUE(platform.FileExists("E:\\psp\\photo\\A.JPG"));
+    EXPECT_FALSE(platform.FileExists("E:\\PSP\\PHOTO\\"));
+    EXPECT_FALSE(platform.DirectoryExists("F:\\"));
+    EXPECT_FALSE(platform.ResolvePath("F:\\PSP\\"));
+}
+
+TEST_F(LocalFiles, ForceDirectoriesCreatesParentsAndHonoursInjectedFailures)
+{
+    EXPECT_TRUE(platform.ForceDirectories("E:\\MP_ROOT\\100MNV01\\"));
+    EXPECT_TRUE(std::filesystem::is_directory(stick / "MP_ROOT/100MNV01"));
+    platform.FailWhen = [](const std::string& operation, const std::string&) { return operation == "ForceDirectories"; };
+    EXPECT_FALSE(platform.ForceDirectories("E:\\PSP\\MUSIC\\"));
+    EXPECT_FALSE(std::filesystem::exists(stick / "PSP"));
+    EXPECT_FALSE(platform.ForceDirectories("Q:\\PSP\\"));
+}
+
+TEST_F(LocalFiles, FindFilesReportsSizesAndHiddenNames)
+{
+    stick.Write("PSP/MUSIC/Song.MP3", std::string(1000, 'x'));
+    stick.Write("PSP/MUSIC/.partial.mp3", "x");
+    stick.Write("PSP/MUSIC/cover.jpg", "x");
+    std::filesystem::create_directories(stick / "PSP/MUSIC/album.mp3");
+    auto found = platform.FindFiles("E:\\PSP\\MUSIC\\", "*.mp3");
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.Name < b.Name; });
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0].Name, ".partial.mp3");
+    EXPECT_TRUE(found[0].Hidden);
+    EXPECT_EQ(found[1].Name, "Song.MP3");
+    EXPECT_EQ(found[1].Size, 1000);
+    EXPECT_FALSE(found[1].Hidden);
+    EXPECT_TRUE(found[2].IsDirectory);
+}
+
+TEST_F(LocalFiles, DeleteFileRemovesFilesOnly)
+{
+    stick.Write("PSP/PHOTO/a.jpg", "x");
+    EXPECT_FALSE(platform.DeleteFile("E:\\PSP\\PHOTO"));
+    EXPECT_TRUE(platform.DeleteFile("E:\\PSP\\PHOTO\\A.JPG"));
+    EXPECT_FALSE(std::filesystem::exists(stick / "PSP/PHOTO/a.jpg"));
+    EXPECT_FALSE(platform.DeleteFile("E:\\PSP\\PHOTO\\a.jpg"));
+}
+
+TEST_F(LocalFiles, FreeSpaceByDriveNumber)
+{
+    platform.SetFreeSpace('E', 5368709120);
+    EXPECT_EQ(platform.DiskFree(5), 5368709120);
+    EXPECT_EQ(platform.DiskFree(6), -1);  // F has no volume
+    EXPECT_EQ(platform.DiskFree(0), -1);
+    EXPECT_EQ(platform.DiskFree(27), -1);
+}
+
+TEST_F(LocalFiles, ReplacingASettingsFileKeepsTheOldOneOnFailure)
+{
+    const auto file = stick.Write("vidlark.ini", "[Drive]\nDrv=E:\\\n");
+    EXPECT_TRUE(ReplaceTextFile(file, "[Drive]\nDrv=F:\\\n"));
+    EXPECT_EQ(ReadTextFile(file), "[Drive]\nDrv=F:\\\n");
+    EXPECT_FALSE(ReplaceTextFile(stick / "missing-folder/vidlark.ini", "x"));
+    // Nothing but the file itself is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(stick.Path()), {}), 1);
+}
+
+TEST(FailureBox, FullStopAppendedAboveTheDot)
+{
+    EXPECT_EQ(FailureBoxText("ファイル x は開けません"), "ファイル x は開けません.");
+    EXPECT_EQ(FailureBoxText("Cannot load image"), "Cannot load image.");
+    EXPECT_EQ(FailureBoxText("done."), "done.");
+    EXPECT_EQ(FailureBoxText("what!"), "what!");
+    EXPECT_EQ(FailureBoxText(""), "");
+}
+
+} // namespace
+} // namespace vidlark

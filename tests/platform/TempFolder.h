@@ -1,0 +1,43 @@
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <stdlib.h>
+
+namespace vidlark {
+
+// A folder of its own for one test, removed with everything in it.
+class TTempFolder {
+public:
+    TTempFolder()
+    {
+        std::string name = (std::filesystem::temp_directory_path() / "vidlark-test-XXXXXX").string();
+        path_ = ::mkdtemp(name.data());
+    }
+    ~TTempFolder()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    TTempFolder(const TTempFolder&) = delete;
+    TTempFolder& operator=(const TTempFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+    // Writes a file (and its folders) below the temporary folder.
+    std::filesystem::path Write(const std::string& relative, const std::string& bytes) const
+    {
+        const auto file = path_ / relative;
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << bytes;
+        return file;
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+} // namespace vidlark
