@@ -5,7 +5,7 @@ set -eu
 
 packages="build-essential cmake pkg-config git
   qt6-base-dev libgl-dev libjpeg-dev zlib1g-dev libcanberra-dev
-  libgtest-dev fonts-ipafont-gothic"
+  libgtest-dev fonts-ipafont-gothic xdg-utils"
 
 missing=""
 for p in $packages; do
