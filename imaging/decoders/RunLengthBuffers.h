@@ -67,6 +67,8 @@ public:
     void FillByte(std::uint8_t Value, std::size_t Count)
     {
         const std::size_t Bytes = Clip(Count);
+        if (Bytes == 0)
+            return;
         std::memset(Pos, Value, Bytes);
         Pos += Bytes;
     }

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 using namespace vidlark;
@@ -334,6 +335,37 @@ TEST(RLADecoder, RunsLiteralsAndLimits)
     EXPECT_TRUE(Clipped.GuardIntact);
     EXPECT_EQ(RunUnpack(Decoder, {0xFC, 1, 2}, 4).Written, (Bytes{1, 2, Guard, Guard}));
     EXPECT_EQ(RunUnpack(Decoder, {4}, 4).Written, Repeat(Guard, 4));
+}
+
+TEST(RunLengthDecoders, NoRoomMeansNoTarget)
+{
+    // A reader may hand over no target at all for an empty row; runs must
+    // not reach the block fill then (packets found by fuzzing).
+    TCUTRLEDecoder CUT;
+    TPSPRLEDecoder PSP;
+    TRLADecoder RLA;
+    TSGIRLEDecoder SGI(8);
+    TPCXRLEDecoder PCX;
+    TPackbitsRLEDecoder Packbits;
+    TTargaRLEDecoder Targa(24);
+    const std::pair<TDecoder*, Bytes> Cases[] = {
+        {&CUT, {8, 9, 0x9F, 0x9F, 0x9F, 0x9F, 0x9F, 0, 5, 0}},
+        {&PSP, {0xFF, 0xFF, 1, 3}},
+        {&RLA, {8, 1, 0x0A, 0, 0, 0, 8, 0x19}},
+        {&SGI, {1, 0x12, 6, 0xFF, 1, 1}},
+        {&PCX, {0xC3, 5}},
+        {&Packbits, {0xFE, 5}},
+        {&Targa, {0x82, 1, 2, 3}},
+    };
+    for (const auto& [Decoder, Packets] : Cases) {
+        Bytes Packed = Packets;
+        std::uint8_t* Source = Packed.data();
+        std::uint8_t* Target = nullptr;
+        Decoder->Unpack(Source, Target, static_cast<std::int32_t>(Packed.size()), 0);
+        EXPECT_EQ(Target, nullptr);
+        EXPECT_GE(Source, Packed.data());
+        EXPECT_LE(Source, Packed.data() + Packed.size());
+    }
 }
 
 TEST(RunLengthDecoders, OnlyTargaPacks)
