@@ -6,7 +6,9 @@
 //
 // Bounds, common to all decoders: Source holds PackedSize bytes and Target has
 // room for UnpackedSize units (bytes unless a decoder says otherwise). No
-// decoder reads or writes outside these, whatever the data say.
+// decoder reads or writes outside these, whatever the data say. Decoders
+// whose data end themselves (SGI, Dr. Halo) still stop at PackedSize, so a
+// reader passes the bytes it holds from Source on.
 
 #include <cstdint>
 
