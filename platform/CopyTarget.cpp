@@ -123,14 +123,15 @@ std::size_t TCopyTarget::Write(const std::byte* data, std::size_t length)
     Written += static_cast<std::int64_t>(done);
     ThrowIf(Calls.SyncRange(File.Get(), offset, static_cast<std::int64_t>(done), SYNC_FILE_RANGE_WRITE),
             "write-back failed");
-    if (PendingLength > 0) {
-        ThrowIf(Calls.SyncRange(File.Get(), PendingOffset, PendingLength,
+    Pending.push_back({offset, static_cast<std::int64_t>(done)});
+    while (Pending.size() > WriteBackDepth) {
+        const auto [blockOffset, blockLength] = Pending.front();
+        ThrowIf(Calls.SyncRange(File.Get(), blockOffset, blockLength,
                                 SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER),
                 "write-back failed");
-        Settled += PendingLength;
+        Settled += blockLength;
+        Pending.pop_front();
     }
-    PendingOffset = offset;
-    PendingLength = static_cast<std::int64_t>(done);
     return done;
 }
 
@@ -155,8 +156,9 @@ void TCopyTarget::Commit(std::int64_t lastWriteSeconds)
                          Rule == TReplaceRule::rrNeverReplace),
             "cannot rename to " + TargetName);
     Committed = true;
-    Settled += PendingLength;
-    PendingLength = 0;
+    for (const auto& block : Pending)
+        Settled += block.second;
+    Pending.clear();
     const int folderError = Calls.Fsync(Folder.Get());
     if (folderError != EINVAL) // folders that cannot be synced keep their entries anyway
         ThrowIf(folderError, "folder sync failed");
