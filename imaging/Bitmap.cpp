@@ -168,11 +168,22 @@ void TBitmap::AssignTo(TBitmap& target) const
     target.Assign(*this);
 }
 
-TColor TBitmap::PixelColor(std::uint32_t x, std::uint32_t y) const
+namespace {
+
+std::uint8_t FiveBits(unsigned c)
 {
-    if (x >= Width)
-        RaiseGraphicError(gesScanLineRange);
-    const std::uint8_t* row = ScanLine(y);
+    return static_cast<std::uint8_t>((c << 3) | (c >> 2));
+}
+
+std::uint8_t SixBits(unsigned c)
+{
+    return static_cast<std::uint8_t>((c << 2) | (c >> 4));
+}
+
+} // namespace
+
+TColor TBitmap::ColorInRow(const std::uint8_t* row, std::uint32_t x) const
+{
     auto fromPalette = [this](unsigned index) {
         const TPaletteEntry& e = Palette[index & 0xFF];
         return RGBColor(e.Red, e.Green, e.Blue);
@@ -183,14 +194,11 @@ TColor TBitmap::PixelColor(std::uint32_t x, std::uint32_t y) const
     case pf8bit: return fromPalette(row[x]);
     case pf15bit: {
         const unsigned v = row[2 * x] | (row[2 * x + 1] << 8);
-        auto five = [](unsigned c) { return static_cast<std::uint8_t>((c << 3) | (c >> 2)); };
-        return RGBColor(five((v >> 10) & 31), five((v >> 5) & 31), five(v & 31));
+        return RGBColor(FiveBits((v >> 10) & 31), FiveBits((v >> 5) & 31), FiveBits(v & 31));
     }
     case pf16bit: {
         const unsigned v = row[2 * x] | (row[2 * x + 1] << 8);
-        auto five = [](unsigned c) { return static_cast<std::uint8_t>((c << 3) | (c >> 2)); };
-        auto six = [](unsigned c) { return static_cast<std::uint8_t>((c << 2) | (c >> 4)); };
-        return RGBColor(five((v >> 11) & 31), six((v >> 5) & 63), five(v & 31));
+        return RGBColor(FiveBits((v >> 11) & 31), SixBits((v >> 5) & 63), FiveBits(v & 31));
     }
     case pf24bit: return RGBColor(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
     case pfDevice:
@@ -198,6 +206,13 @@ TColor TBitmap::PixelColor(std::uint32_t x, std::uint32_t y) const
     case pfCustom: break;
     }
     RaiseGraphicError(gesCustomFormat);
+}
+
+TColor TBitmap::PixelColor(std::uint32_t x, std::uint32_t y) const
+{
+    if (x >= Width)
+        RaiseGraphicError(gesScanLineRange);
+    return ColorInRow(ScanLine(y), x);
 }
 
 TRGBAImage TBitmap::ToRGBA(bool keepAlpha) const
@@ -215,7 +230,7 @@ TRGBAImage TBitmap::ToRGBA(bool keepAlpha) const
     for (std::uint32_t y = 0; y < Height; ++y) {
         const std::uint8_t* row = ScanLine(y);
         for (std::uint32_t x = 0; x < Width; ++x, out += 4) {
-            const TColor c = PixelColor(x, y);
+            const TColor c = ColorInRow(row, x);
             out[0] = static_cast<std::uint8_t>(c);
             out[1] = static_cast<std::uint8_t>(c >> 8);
             out[2] = static_cast<std::uint8_t>(c >> 16);

@@ -114,6 +114,8 @@ public:
 
 private:
     void Allocate();
+    // The colour of pixel x of a row of this bitmap, without range checks.
+    TColor ColorInRow(const std::uint8_t* row, std::uint32_t x) const;
 
     std::uint32_t Width = 0;
     std::uint32_t Height = 0;
