@@ -52,8 +52,12 @@ bool WriteAll(int fd, const std::string& bytes)
 
 } // namespace
 
-bool ReplaceTextFile(const std::filesystem::path& path, const std::string& bytes)
+bool ReplaceTextFile(const std::filesystem::path& link, const std::string& bytes)
 {
+    // A settings file kept as a link elsewhere stays a link: replace its target.
+    std::error_code ec;
+    const std::filesystem::path canonical = std::filesystem::canonical(link, ec);
+    const std::filesystem::path& path = ec ? link : canonical;
     std::string temporary = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
     TFileDescriptor fd(::mkstemp(temporary.data()));
     if (!fd.IsOpen())

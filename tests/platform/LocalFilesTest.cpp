@@ -83,6 +83,15 @@ TEST_F(LocalFiles, ReplacingASettingsFileKeepsTheOldOneOnFailure)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(stick.Path()), {}), 1);
 }
 
+TEST_F(LocalFiles, ASettingsFileThatIsALinkStaysALink)
+{
+    const auto target = stick.Write("dotfiles/vidlark.ini", "[Drive]\n");
+    std::filesystem::create_symlink(target, stick / "vidlark.ini");
+    EXPECT_TRUE(ReplaceTextFile(stick / "vidlark.ini", "[Drive]\nDrv=E:\\\n"));
+    EXPECT_TRUE(std::filesystem::is_symlink(stick / "vidlark.ini"));
+    EXPECT_EQ(ReadTextFile(target), "[Drive]\nDrv=E:\\\n");
+}
+
 TEST(FailureBox, FullStopAppendedAboveTheDot)
 {
     EXPECT_EQ(FailureBoxText("ファイル x は開けません"), "ファイル x は開けません.");
