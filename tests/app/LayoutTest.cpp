@@ -210,6 +210,18 @@ TEST_F(Layout, ATerminationSignalDuringATransferCancelsThenCloses)
     EXPECT_FALSE(w.isVisible());
 }
 
+TEST_F(Layout, AFailureEndsItsEventWithTheVidlarkBoxAndTheWindowGoesOn)
+{
+    auto& w = Open();
+    EXPECT_FALSE(w.Guarded([] { throw EVidlarkError("ファイル E:\\a.mp4 は開けません"); }));
+    EXPECT_FALSE(w.Guarded([] { throw 42; }));
+    EXPECT_TRUE(w.Guarded([] {}));
+    ASSERT_EQ(platform.FailureBoxes.size(), 2u);
+    EXPECT_EQ(platform.FailureBoxes[0], "ファイル E:\\a.mp4 は開けません.");
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.Timer1->isActive());
+}
+
 TEST_F(Layout, ShowTurnsDropsOnUnlessBusy)
 {
     auto& w = Open();
