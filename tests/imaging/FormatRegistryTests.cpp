@@ -6,6 +6,7 @@
 #include "imaging/ImageFormats.h"
 #include "imaging/JPEGImage.h"
 #include "imaging/Metafile.h"
+#include "imaging/TargaGraphic.h"
 #include "imaging/ZOdidoreVuZazador.h"
 #include "tests/imaging/ImagingTestSupport.h"
 
@@ -234,11 +235,13 @@ TEST(ImageFormats, LibraryRegistersItsFormatsInOrderAndRemovesThemInOrder)
                     return f.Description;
             return std::string("(none)");
         };
+        EXPECT_EQ(description("vst"), "Truevision images");
         EXPECT_EQ(description("jpg"), "JPG images");
         EXPECT_EQ(description("emf"), "Windows enhanced meta files");
         EXPECT_EQ(description("wmf"), "Windows metafiles");
         EXPECT_EQ(description("dib"), "Device independant Windows bitmaps");
         EXPECT_EQ(loader.ClassForExtension("rle"), &TBitmap::ClassInfo);
+        EXPECT_EQ(list.ClassList()[4]->GraphicClass, &TTargaGraphic::ClassInfo);
         // Content detection never names the platform's classes.
         EXPECT_EQ(list.ClassForContent(test::Fixture("photo.jpg")), nullptr);
         EXPECT_EQ(list.ClassForContent(test::Fixture("rgba.ico")), nullptr);

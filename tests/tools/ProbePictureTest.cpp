@@ -28,6 +28,11 @@ TEST(ProbePictureTest, PrintsOneLineAndWritesAnRgbaPng)
     EXPECT_EQ(head[25], 6);  // RGBA
     std::filesystem::remove(png);
 
+    // A library reader (here found by the extension) reports its header record.
+    std::ostringstream targaOut;
+    EXPECT_EQ(PictureCommand({std::string(VIDLARK_SHARED_TEST_DATA) + "/targa/im-rgb.tga"}, targaOut, err), 0);
+    EXPECT_EQ(targaOut.str(), "TTargaGraphic\t37\t23\tschRGB\t8\t3\tcmpNone\n");
+
     std::ostringstream jpegOut;
     EXPECT_EQ(PictureCommand({Fixtures + "photo.jpg"}, jpegOut, err), 0);
     EXPECT_EQ(jpegOut.str(), "TJPEGImage\t48\t32\t-\t-\t-\t-\n");
