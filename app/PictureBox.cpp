@@ -11,7 +11,13 @@ TPictureBox::TPictureBox(QWidget* parent) : QWidget(parent)
 
 void TPictureBox::SetPicture(const QImage& picture)
 {
+    SetPicture(picture, picture.size());
+}
+
+void TPictureBox::SetPicture(const QImage& picture, QSize pictureSize)
+{
     picture_ = picture;
+    pictureSize_ = pictureSize;
     update();
 }
 

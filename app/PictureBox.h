@@ -11,13 +11,18 @@ public:
     explicit TPictureBox(QWidget* parent);
 
     void SetPicture(const QImage& picture);
+    // A picture decoded at a reduced scale, with the size of the picture it
+    // stands for, by which it is sized and placed.
+    void SetPicture(const QImage& picture, QSize pictureSize);
     const QImage& Picture() const { return picture_; }
+    QSize PictureSize() const { return pictureSize_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     QImage picture_;
+    QSize pictureSize_;
 };
 
 } // namespace vidlark

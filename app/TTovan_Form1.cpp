@@ -222,6 +222,7 @@ void TTovan_Form1::ConnectHandlers()
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { Guarded([this] { SpeedButton1Click(); }); });
     connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Timer1Timer(); }); });
     connect(Button2, &QPushButton::clicked, this, [this] { Guarded([this] { Button2Click(); }); });
+    ConnectSelectionHandlers();
     connect(Cancel, &QPushButton::clicked, this, [this] { Guarded([this] { CancelClick(); }); });
     connect(closeWhenIdle_, &QTimer::timeout, this, [this] {
         if (!CloseAllowed)

@@ -143,6 +143,21 @@ public:
     // --- library listing (library/) --------------------------------------------
     void RefreshLibrary();
 
+    // --- selection, thumbnails, play and delete (library/) ----------------------
+    void ListView1SelectItem();
+    void ListView1DblClick();
+    // keyCode: the virtual key code; 13 (Enter) plays, 46 (Delete) deletes.
+    void ListView1KeyDown(int keyCode, Qt::KeyboardModifiers shift);
+    void BitBtn2Click();
+    void BitBtn3Click();
+    void ShowSelection();
+    // image: Image1 or Image3.
+    void FitThumbnail(TPictureBox* image);
+    void LoadOtherThumbnail(const std::string& fileName);
+    // Large JPEG thumbnails are decoded at a reduced DCT scale; false decodes
+    // them at full size (the benchmark's peer).
+    bool ThumbnailDctScaling = true;
+
     // --- drop intake and transfer (transfer/) ------------------------------------
     bool CopyWithProgress(const std::string& source, const std::string& destination);
     void CancelClick();
@@ -159,6 +174,11 @@ private:
     void BuildFolderMenu();
     void ConnectHandlers();
     void RebuildDriveList();
+    void ConnectSelectionHandlers();
+    // False when libjpeg cannot read the file; Image1 then keeps its picture.
+    bool LoadJpegIntoImage1(const std::string& fileName);
+    // Gives Image1 a copy of a placeholder store's picture.
+    void ShowPlaceholder(const TPictureBox& store);
 
     QTimer* closeWhenIdle_ = nullptr;
     const QEvent* previewedKey_ = nullptr;

@@ -91,6 +91,8 @@ void TJPEGImage::Assign(const TGraphic& source)
         const auto& other = static_cast<const TJPEGImage&>(source);
         Image.Assign(other.Image);
         Scale = other.Scale;
+        StoredWidth = other.StoredWidth;
+        StoredHeight = other.StoredHeight;
         return;
     }
     TGraphic::Assign(source);
@@ -147,6 +149,8 @@ void TJPEGImage::LoadFromStream(TStream& stream)
     }
     if (vj_finish(decoder.get()) != 0)
         RaiseJpegError(decoder.get());
+    StoredWidth = info.Width;
+    StoredHeight = info.Height;
 }
 
 } // namespace vidlark

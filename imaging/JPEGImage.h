@@ -28,6 +28,10 @@ public:
 
     std::uint32_t GetWidth() const override { return Image.GetWidth(); }
     std::uint32_t GetHeight() const override { return Image.GetHeight(); }
+    // The size of the stored image; GetWidth and GetHeight give the decoded
+    // one, which a reduced scale makes smaller.
+    std::uint32_t FullWidth() const { return StoredWidth; }
+    std::uint32_t FullHeight() const { return StoredHeight; }
 
     // Set before loading. Scale reduces always; with MinWidth or MinHeight
     // given, the load picks the strongest reduction (at most Scale's) whose
@@ -50,6 +54,8 @@ public:
 
 private:
     TBitmap Image;
+    std::uint32_t StoredWidth = 0;
+    std::uint32_t StoredHeight = 0;
 };
 
 } // namespace vidlark
