@@ -122,6 +122,9 @@ void TJPEGImage::LoadFromStream(TStream& stream)
     if (static_cast<std::uint64_t>(data.size()) * 8 < blocks)
         RaiseGraphicErrorFmt(gesInvalidImage, {FormatName});
 
+    if (info.CoefficientBytes > MaxMemory)
+        RaiseGraphicError(gesJpegMemory);
+
     const int denom = DenominatorFor(info, DenominatorOf(Scale), MinWidth, MinHeight);
     if (vj_start(decoder.get(), denom, info.Output, &info) != 0)
         RaiseJpegError(decoder.get());

@@ -12,6 +12,8 @@
 
 namespace vidlark {
 
+inline constexpr const char* gesJpegMemory = "JPEG image needs more working memory than allowed.";
+
 // libjpeg's DCT scaling: the picture decoded at full size or at 1/2, 1/4,
 // 1/8 of it, which is much faster for small pictures.
 enum class TJPEGScale : std::uint8_t { jsFullSize, jsHalf, jsQuarter, jsEighth };

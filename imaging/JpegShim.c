@@ -130,6 +130,14 @@ int vj_read_header(VjDecoder* d, const unsigned char* data, size_t size, VjInfo*
     default: info->Output = vjRGB; break;
     }
     info->AdobeInverted = d->Info.saw_Adobe_marker;
+    /* Progressive data are held as coefficients for the whole image. */
+    if (d->Info.progressive_mode) {
+        int ci;
+        for (ci = 0; ci < d->Info.num_components; ++ci) {
+            const jpeg_component_info* c = &d->Info.comp_info[ci];
+            info->CoefficientBytes += (size_t)c->width_in_blocks * c->height_in_blocks * sizeof(JBLOCK);
+        }
+    }
     return 0;
 }
 

@@ -21,6 +21,7 @@ typedef struct VjInfo {
     int Components;
     int Output;                   /* VjOutput suited to the image */
     int AdobeInverted;            /* CMYK samples stored inverted */
+    size_t CoefficientBytes;      /* memory a progressive image's coefficients need */
     unsigned OutWidth, OutHeight; /* after vj_start, with the scaling */
 } VjInfo;
 

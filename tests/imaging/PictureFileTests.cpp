@@ -117,6 +117,13 @@ TEST(JPEGImage, AbsurdSizesTruncationAndTooManyScansAreRefused)
     }
     // Progressive data with more scans than allowed.
     ExpectJpegRefused(ReadFileBytes(Fixture("progressive.jpg")), 2);
+    // Progressive data whose coefficient buffer exceeds the memory cap.
+    TJPEGImage capped;
+    capped.MaxMemory = 4096;
+    EXPECT_THROW(capped.LoadFromFile(Fixture("progressive.jpg")), EInvalidGraphic);
+    capped.MaxMemory = TJPEGImage::DefaultMaxMemory;
+    capped.LoadFromFile(Fixture("progressive.jpg"));
+    EXPECT_EQ(capped.GetWidth(), 48u);
     ExpectJpegRefused(ReadFileBytes(Fixture("bmp24.bmp")));
 }
 
