@@ -146,7 +146,7 @@ void TJPEGImage::LoadFromStream(TStream& stream)
             RaiseGraphicErrorFmt(gesInvalidImage, {FormatName});
         if (info.Output == vjCMYK)
             CmykToBgr(cmykRow.data(), Image.ScanLine(y), info.OutWidth, info.AdobeInverted != 0);
-        else if (info.Output == vjRGB)
+        else if (info.Output == vjRGB && !info.OutBgr)
             RgbToBgr(Image.ScanLine(y), info.OutWidth);
         ++y;
     }

@@ -150,6 +150,14 @@ int vj_start(VjDecoder* d, int scaleDenom, int output, VjInfo* info)
     d->Info.scale_num = 1;
     d->Info.scale_denom = (unsigned)scaleDenom;
     d->Info.out_color_space = output == vjGray ? JCS_GRAYSCALE : output == vjCMYK ? JCS_CMYK : JCS_RGB;
+    info->OutBgr = 0;
+#ifdef JCS_EXTENSIONS
+    /* Builds that can write blue first save the caller a pass over the rows. */
+    if (output == vjRGB) {
+        d->Info.out_color_space = JCS_EXT_BGR;
+        info->OutBgr = 1;
+    }
+#endif
     jpeg_start_decompress(&d->Info);
     info->OutWidth = d->Info.output_width;
     info->OutHeight = d->Info.output_height;

@@ -23,6 +23,7 @@ typedef struct VjInfo {
     int AdobeInverted;            /* CMYK samples stored inverted */
     size_t CoefficientBytes;      /* memory a progressive image's coefficients need */
     unsigned OutWidth, OutHeight; /* after vj_start, with the scaling */
+    int OutBgr;                   /* after vj_start: colour rows come blue first */
 } VjInfo;
 
 /* maxMemory: libjpeg's cap on its own working memory, in bytes. maxScans:
