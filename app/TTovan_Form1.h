@@ -7,6 +7,7 @@
 #include "app/DestKind.h"
 #include "app/DriveComboBox.h"
 #include "app/PictureBox.h"
+#include "library/PspMetadata.h"
 #include "app/SpeedButton.h"
 #include "platform/Platform.h"
 
@@ -27,6 +28,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace vidlark {
@@ -141,7 +143,20 @@ public:
     void TerminationRequested();
 
     // --- library listing (library/) --------------------------------------------
+    // The profile that ReadVideoProfile read last.
+    TVideoProfile VideoProfile;
+    // The title and the profile of a video; both throw EFileOpenError when
+    // the file cannot be opened (the profile then already reset).
+    std::string ReadPspTitle(const std::string& fileName);
+    void ReadVideoProfile(const std::string& fileName);
     void RefreshLibrary();
+
+    // --- destination naming (transfer/) ------------------------------------------
+    // Sets DestStem to the next free device name in the folder of the codec.
+    // False, DestStem untouched, when there is none: all 9999 numbers are
+    // taken, or ListView1 does not hold a complete listing of that folder.
+    bool NextVideoName(const std::string& codec);
+    bool IsNameTaken(const std::string& name);
 
     // --- selection, thumbnails, play and delete (library/) ----------------------
     void ListView1SelectItem();
@@ -170,6 +185,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Refreshes begun; a refresh that finds a newer one begun stops.
+    std::uint64_t libraryRefreshes_ = 0;
+    // DriveRoot + folder of the listing in ListView1, once it ran to its end.
+    std::optional<std::string> completeListing_;
     void BuildControls();
     void BuildFolderMenu();
     void ConnectHandlers();

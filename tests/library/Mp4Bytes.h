@@ -1,10 +1,7 @@
 #pragma once
-// Byte-by-byte MP4 pieces for the metadata tests, and a folder to write them to.
+// Byte-by-byte MP4 pieces for the metadata and listing tests.
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 #include <string_view>
 
@@ -84,33 +81,5 @@ inline TBytes ProfileUuid(const TBytes& children)
 }
 
 inline TBytes Ftyp() { return Box("ftyp", TBytes("MSNV") + U32(0x200) + "MSNVisom"); }
-
-// A fresh folder under the system's temporary folder, removed at the end.
-class TTempFolder {
-public:
-    TTempFolder()
-    {
-        std::random_device seed;
-        Path = std::filesystem::temp_directory_path() /
-               ("vidlark-library-" + std::to_string(seed()) + std::to_string(seed()));
-        std::filesystem::create_directories(Path);
-    }
-    ~TTempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(Path, ignored);
-    }
-    TTempFolder(const TTempFolder&) = delete;
-    TTempFolder& operator=(const TTempFolder&) = delete;
-
-    std::filesystem::path Write(const std::string& name, const TBytes& bytes) const
-    {
-        const auto file = Path / name;
-        std::ofstream(file, std::ios::binary) << bytes;
-        return file;
-    }
-
-    std::filesystem::path Path;
-};
 
 } // namespace vidlark::test

@@ -1,6 +1,7 @@
 #include "library/FileOpenError.h"
 #include "library/PspMetadata.h"
 #include "tests/library/Mp4Bytes.h"
+#include "tests/platform/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -153,7 +154,7 @@ TEST_F(PspMetadataTest, TitleCutShortKeepsTheUnitsThatAreWhole)
 
 TEST_F(PspMetadataTest, AFileThatCannotBeOpenedRaisesTheOpenErrorAfterTheReset)
 {
-    const auto missing = Folder.Path / "gone.mp4";
+    const auto missing = Folder.Path() / "gone.mp4";
     EXPECT_THROW(ReadPspTitle(missing, "E:\\MP_ROOT\\gone.mp4"), EFileOpenError);
     TVideoProfile profile;
     profile.Codec = "MP4V";
@@ -165,13 +166,13 @@ TEST_F(PspMetadataTest, AFileThatCannotBeOpenedRaisesTheOpenErrorAfterTheReset)
         EXPECT_STREQ(error.what(), "ファイル E:\\MP_ROOT\\gone.mp4 は開けません");
     }
     EXPECT_EQ(profile, TVideoProfile());
-    EXPECT_THROW(ReadPspTitle(Folder.Path, "folder"), EFileOpenError);
+    EXPECT_THROW(ReadPspTitle(Folder.Path(), "folder"), EFileOpenError);
 }
 
 TEST_F(PspMetadataTest, PositionsBeyond4GiBAreFollowed)
 {
     // Sparse file: three boxes of almost 2 GiB each, then the moov box.
-    const auto file = Folder.Path / "big.mp4";
+    const auto file = Folder.Path() / "big.mp4";
     constexpr std::int64_t boxSize = 0x7FFFFFF8;
     const TBytes moov = MoovWithUuid(Mtdt(MtdtEntry(Japanese, u"far")));
     {
