@@ -30,6 +30,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vidlark {
 
@@ -174,10 +175,21 @@ public:
     bool ThumbnailDctScaling = true;
 
     // --- drop intake and transfer (transfer/) ------------------------------------
+    // The handler of a drop: the dropped native paths in drop order.
+    void WMDropFiles(const std::vector<std::string>& names);
+    bool EnsureDestDir(const std::string& folder, int count, const std::string& kindLabel);
+    void SumSourceSizes(int count);
+    void RunTransfer(int count, bool allowMpeg4, bool allowMusic, bool allowPhoto, bool allowAvc);
+    bool TransferVideo(bool ok, const std::string& baseName, const std::string& codec);
+    bool TransferPlain(bool ok, const std::string& folder, const std::string& baseName, const std::string& ext);
     bool CopyWithProgress(const std::string& source, const std::string& destination);
     void CancelClick();
+    // A drop accepted and waiting in the event queue for WMDropFiles.
+    bool DropQueued = false;
 
 protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

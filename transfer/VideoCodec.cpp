@@ -1,0 +1,19 @@
+#include "transfer/VideoCodec.h"
+
+#include "library/FileOpenError.h"
+#include "library/PspMetadata.h"
+
+namespace vidlark {
+
+std::string VideoCodecOf(const std::string& path)
+{
+    TVideoProfile profile;
+    try {
+        ReadVideoProfile(path, path, profile);
+    } catch (const EFileOpenError&) {
+        return std::string();
+    }
+    return profile.Codec;
+}
+
+} // namespace vidlark
