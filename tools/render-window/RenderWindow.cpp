@@ -45,6 +45,11 @@ int main(int argc, char** argv)
     QApplication::processEvents();
     if (!window.LibraryOpen)
         std::fprintf(stderr, "render-window: %s has no MP_ROOT\\100MNV01 folder; the pane stays closed\n", argv[1]);
+    // With the first row selected the details and the thumbnail show too.
+    if (window.ListView1->topLevelItemCount() > 0) {
+        window.ListView1->setCurrentItem(window.ListView1->topLevelItem(0));
+        QApplication::processEvents();
+    }
     written = window.grab().save(output.filePath(QStringLiteral("window-open.png"))) && written;
     return written ? 0 : 1;
 }
