@@ -1,11 +1,13 @@
 #include "app/TTovan_Form1.h"
 
+#include "library/FileOpenError.h"
 #include "library/ListingTexts.h"
 #include "transfer/FileNames.h"
 
 #include <QLocale>
 
 #include <algorithm>
+#include <array>
 
 namespace vidlark {
 namespace {
@@ -63,6 +65,41 @@ std::vector<TSearchRec> ListedFiles(TPlatform& platform, const std::string& fold
 
 QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
 
+// Columns 1 to 7 of a row: size, then title, width, height, fps, kbps and
+// codec of a video. A file that went since the folder was read shows the
+// size of an empty file and no details.
+std::array<std::string, 7> RowDetails(TPlatform& platform, const std::filesystem::path& nativeFile,
+                                      const TSearchRec& file, const std::string& fullPath, bool video,
+                                      TVideoProfile& profile, const std::string& decimalPoint)
+{
+    std::array<std::string, 7> texts;
+    if (!video) {
+        texts[0] = SizeText(platform.FileExists(nativeFile.string()) ? file.Size : 0);
+        return texts;
+    }
+    // For videos, opening the file is the look-up: only a file that cannot
+    // be opened costs a second one, which tells a vanished file from one
+    // that cannot be read.
+    std::string title;
+    try {
+        title = vidlark::ReadPspTitle(nativeFile, fullPath);
+        vidlark::ReadVideoProfile(nativeFile, fullPath, profile);
+    } catch (const EFileOpenError&) {
+        if (platform.FileExists(nativeFile.string()))
+            throw;
+        texts[0] = SizeText(0);
+        return texts;
+    }
+    texts = {SizeText(file.Size),
+             title,
+             std::to_string(profile.FrameWidth),
+             std::to_string(profile.FrameHeight),
+             FrameRateText(profile.FrameRate, decimalPoint),
+             std::to_string(profile.BitRate),
+             profile.Codec};
+    return texts;
+}
+
 } // namespace
 
 void TTovan_Form1::RefreshLibrary()
@@ -90,41 +127,33 @@ void TTovan_Form1::RefreshLibrary()
 
     const std::string folder = DriveRoot + kind.Folder;
     const std::string shownFolder = UpperCaseAscii(DriveRoot) + kind.Folder;
-    if (!Platform.DirectoryExists(shownFolder)) {
+    // Resolved once: the drive letter and the folder stay for the whole listing.
+    const auto nativeFolder = Platform.ResolvePath(folder);
+    if (!nativeFolder || !Platform.DirectoryExists(shownFolder)) {
         Label6->setText(QString::fromUtf8(kind.KindWord) + QStringLiteral("用ディレクトリが存在しません"));
         return;
     }
     Label6->setText(Text(shownFolder));
 
-    // Resolved once: the drive letter and the folder stay for the whole listing.
-    const auto nativeFolder = Platform.ResolvePath(folder);
     const std::vector<TSearchRec> files = ListedFiles(Platform, folder, kind.Mask);
     const std::string decimalPoint = QLocale().decimalPoint().toStdString();
     for (const TSearchRec& file : files) {
         Platform.ProcessMessages();
         if (refresh != libraryRefreshes_)
             return;
-        auto* row = new QTreeWidgetItem(ListView1, QStringList{Text(file.Name)});
-        const std::string fullPath = folder + file.Name;
-        std::int64_t size = 0;
-        std::string title, width, height, fps, kbps, codec;
-        // A file that went since the folder was read shows no details.
-        if (nativeFolder && Platform.FileExists((*nativeFolder / file.Name).string())) {
-            size = file.Size;
-            if (kind.Video) {
-                const auto native = *nativeFolder / file.Name;
-                title = vidlark::ReadPspTitle(native, fullPath);
-                vidlark::ReadVideoProfile(native, fullPath, VideoProfile);
-                width = std::to_string(VideoProfile.FrameWidth);
-                height = std::to_string(VideoProfile.FrameHeight);
-                fps = FrameRateText(VideoProfile.FrameRate, decimalPoint);
-                kbps = std::to_string(VideoProfile.BitRate);
-                codec = VideoProfile.Codec;
-            }
+        QStringList row{Text(file.Name)};
+        std::array<std::string, 7> details;
+        try {
+            details = RowDetails(Platform, *nativeFolder / file.Name, file, folder + file.Name, kind.Video,
+                                 VideoProfile, decimalPoint);
+        } catch (const EFileOpenError&) {
+            // The row of the file that ends the refresh keeps its caption.
+            new QTreeWidgetItem(ListView1, row);
+            throw;
         }
-        const std::string texts[] = {SizeText(size), title, width, height, fps, kbps, codec};
-        for (int column = 1; column <= 7; ++column)
-            row->setText(column, Text(texts[column - 1]));
+        for (const std::string& text : details)
+            row.append(Text(text));
+        new QTreeWidgetItem(ListView1, row);
     }
     completeListing_ = folder;
 }

@@ -9,8 +9,7 @@ namespace vidlark {
 
 TMp4File::TMp4File(const std::filesystem::path& file, const std::string& shownName)
 {
-    // Unbuffered: the window below is the only buffer, and each read asks the
-    // system for just the bytes the walk may need.
+    // Unbuffered: the window below is the only buffer.
     Stream.rdbuf()->pubsetbuf(nullptr, 0);
     Stream.open(file, std::ios::in | std::ios::binary);
     if (!Stream.is_open())
@@ -18,26 +17,43 @@ TMp4File::TMp4File(const std::filesystem::path& file, const std::string& shownNa
     // A folder opens but cannot be read: that is an open failure too.
     if (!FillWindow(0))
         throw EFileOpenError(shownName);
-    if (WindowFill < WindowSize) {
-        FileLength = static_cast<std::int64_t>(WindowFill);
-        return;
-    }
-    const std::streamoff end = Stream.rdbuf()->pubseekoff(0, std::ios::end, std::ios::in);
-    if (end < 0)
-        throw EFileOpenError(shownName);
-    FileLength = std::min<std::int64_t>(end, MaxLength);
-    StreamPos = end;
 }
 
 void TMp4File::Seek(std::int64_t position)
 {
-    Pos = std::min(position, FileLength);
+    Pos = std::min(position, MaxLength);
+}
+
+bool TMp4File::InWindow(std::int64_t position, std::size_t count) const
+{
+    return position >= WindowStart &&
+           position - WindowStart + static_cast<std::int64_t>(count) <= static_cast<std::int64_t>(WindowFill);
+}
+
+bool TMp4File::Holds(std::int64_t position, std::size_t count)
+{
+    if (position < 0)
+        return false;
+    if (InWindow(position, count))
+        return true;
+    if (FileLength)
+        return position + static_cast<std::int64_t>(count) <= *FileLength;
+    // The walk reads here next, so finding out costs no extra read.
+    FillWindow(position);
+    return WindowFill >= count;
 }
 
 bool TMp4File::FillWindow(std::int64_t start)
 {
     WindowStart = start;
     WindowFill = 0;
+    // No more than the file holds once its end is known: asking for more
+    // costs a read that only sees the end.
+    std::int64_t want = static_cast<std::int64_t>(WindowSize);
+    if (FileLength)
+        want = std::min(want, *FileLength - start);
+    if (want <= 0)
+        return true;
     if (StreamPos != start) {
         if (Stream.rdbuf()->pubseekpos(start, std::ios::in) != std::streampos(start)) {
             StreamPos = -1;
@@ -45,11 +61,6 @@ bool TMp4File::FillWindow(std::int64_t start)
         }
         StreamPos = start;
     }
-    // Before the length is known the whole window is asked for; afterwards
-    // no more than the file holds, which saves the read that would see the end.
-    std::streamsize want = static_cast<std::streamsize>(WindowSize);
-    if (FileLength > 0)
-        want = static_cast<std::streamsize>(std::min<std::int64_t>(want, FileLength - start));
     std::streamsize got = 0;
     try {
         got = Stream.rdbuf()->sgetn(reinterpret_cast<char*>(Window.data()), want);
@@ -61,6 +72,10 @@ bool TMp4File::FillWindow(std::int64_t start)
     }
     WindowFill = static_cast<std::size_t>(got);
     StreamPos += got;
+    // A short read is the end of the file (the stream reads until it has
+    // all or sees the end).
+    if (got < want && !FileLength)
+        FileLength = start + got;
     return true;
 }
 
@@ -68,16 +83,10 @@ bool TMp4File::Read(std::uint8_t* out, std::size_t count)
 {
     const std::int64_t start = Pos;
     Skip(static_cast<std::int64_t>(count));
-    if (start < 0 || start > FileLength - static_cast<std::int64_t>(count))
+    if (!Holds(start, count))
         return false;
-    const bool inWindow = start >= WindowStart &&
-        start - WindowStart + static_cast<std::int64_t>(count) <= static_cast<std::int64_t>(WindowFill);
-    if (!inWindow) {
-        FillWindow(start);
-        // The file may have shrunk since its length was taken.
-        if (WindowFill < count)
-            return false;
-    }
+    if (!InWindow(start, count) && (!FillWindow(start) || WindowFill < count))
+        return false;  // the file shrank since its end was seen
     std::memcpy(out, Window.data() + (start - WindowStart), count);
     return true;
 }

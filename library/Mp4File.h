@@ -10,19 +10,22 @@
 namespace vidlark {
 
 // One file opened read-only for the metadata walks. Positions are 64-bit and
-// may be moved past the end; a read that does not lie wholly inside the file
-// gives nothing. A small window keeps neighbouring box headers to one read.
+// may lie past the end; a read that does not lie wholly inside the file
+// gives nothing. A small window keeps neighbouring box headers to one read
+// of the system, and the file's length is learnt only where the walk meets
+// it, so a walk that stays near the start needs no more than one read.
 class TMp4File {
 public:
     // Throws EFileOpenError naming shownName when the file cannot be read.
     TMp4File(const std::filesystem::path& file, const std::string& shownName);
 
-    std::int64_t Length() const { return FileLength; }
     std::int64_t Position() const { return Pos; }
-    // Positions past the end all behave alike, so they are held at the end.
     void Seek(std::int64_t position);
     // count is at most a 32-bit size, so the sum cannot overflow.
     void Skip(std::int64_t count) { Seek(Pos + count); }
+
+    // True when the file holds count bytes (at most WindowSize) from position on.
+    bool Holds(std::int64_t position, std::size_t count);
 
     // Each read moves the position behind the bytes it wanted, and gives
     // nothing when they are not all there.
@@ -30,18 +33,19 @@ public:
     std::optional<std::uint32_t> ReadU32();
     std::optional<std::array<std::uint8_t, 4>> ReadFourBytes();
 
-    // A file can hold no more; sums of a position and a 32-bit size stay
-    // well inside 64 bits.
+    // No file is longer; sums of a position and a 32-bit size stay well
+    // inside 64 bits.
     static constexpr std::int64_t MaxLength = std::int64_t{1} << 60;
     static constexpr std::size_t WindowSize = 256;
 
 private:
     bool Read(std::uint8_t* out, std::size_t count);
+    bool InWindow(std::int64_t position, std::size_t count) const;
     // False when the system failed the seek or the read.
     bool FillWindow(std::int64_t start);
 
     std::ifstream Stream;
-    std::int64_t FileLength = 0;
+    std::optional<std::int64_t> FileLength;   // once a read has met the end
     std::int64_t Pos = 0;
     std::int64_t StreamPos = 0;
     std::array<std::uint8_t, WindowSize> Window{};

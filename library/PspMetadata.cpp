@@ -49,8 +49,10 @@ std::optional<TBoxHeader> FindBox(TMp4File& file, const TBoxType& type,
             return std::nullopt;
         file.Seek(start + boxSize);
         const std::int64_t next = file.Position();
-        const bool inBound = parentLast ? next < *parentLast - 8 && next < file.Length()
-                                        : next < file.Length() - 8;
+        // Top level: next < file length - 8; inside: next < parentLast - 8
+        // and next < file length.
+        const bool inBound = parentLast ? next < *parentLast - 8 && file.Holds(next, 1)
+                                        : file.Holds(next, 9);
         if (!inBound)
             return std::nullopt;
     }
@@ -68,7 +70,7 @@ std::string ReadTitleText(TMp4File& file, std::int64_t entryLast)
             break;
         units[stored++] = static_cast<char16_t>(*unit);
         if (*unit == 0 || stored == TitleMaxUnits || file.Position() >= entryLast ||
-            file.Position() >= file.Length())
+            !file.Holds(file.Position(), 1))
             break;
     }
     units[stored] = 0;
@@ -90,7 +92,7 @@ std::string ReadMtdtTitle(TMp4File& file, std::int64_t mtdtLast)
         if (*entrySize < 8)
             return {};
         file.Seek(entryStart + *entrySize);
-        if (!(file.Position() < mtdtLast - 2 && file.Position() < file.Length()))
+        if (!(file.Position() < mtdtLast - 2 && file.Holds(file.Position(), 1)))
             return {};
     }
 }

@@ -129,6 +129,26 @@ TEST_F(RefreshLibrary, AVideoThatCannotBeOpenedEndsTheRefreshWithTheOpenError)
     EXPECT_EQ(platform.FailureBoxes, TTexts{FailureBoxText(error)});
 }
 
+TEST_F(RefreshLibrary, AFileThatWentAfterTheFolderWasReadShowsNoDetails)
+{
+    const std::string folder = std::string(Mpeg4Folder) + "/";
+    Put(folder + "A.MP4", Video(u"first"));
+    const auto gone = Put(folder + "B.MP4", Video(u"gone"));
+    Put(folder + "C.MP4", Video(u"third"));
+    std::filesystem::resize_file(Put("PSP/MUSIC/gone.mp3"), 3 << 20);
+    auto& w = Open();
+    platform.OnProcessMessages = [&] { std::filesystem::remove(gone); };
+    w.RefreshLibrary();
+    ASSERT_EQ(Captions(), (TTexts{"A.MP4", "B.MP4", "C.MP4"}));
+    EXPECT_EQ(Row(1), (TTexts{"B.MP4", "1 MB", "", "", "", "", "", ""}));
+    EXPECT_EQ(Row(2)[2], "third");
+    platform.OnProcessMessages = [&] { std::filesystem::remove(temp / "E/PSP/MUSIC/gone.mp3"); };
+    w.DestKind = dkMusic;
+    w.RefreshLibrary();
+    ASSERT_EQ(Captions(), TTexts{"gone.mp3"});
+    EXPECT_EQ(Row(0)[1], "1 MB");
+}
+
 TEST_F(RefreshLibrary, ARefreshStartedDuringARefreshWinsAndTheOlderOneAddsNothing)
 {
     const std::string folder = std::string(Mpeg4Folder) + "/";
