@@ -95,6 +95,7 @@ TModalResult TQtPlatform::ShowMessageDialog(TDialogKind kind, const std::string&
     QMessageBox box(warning ? QMessageBox::Warning : QMessageBox::Critical,
                     warning ? QStringLiteral("警告") : QStringLiteral("エラー"), Q(text),
                     QMessageBox::NoButton, QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText); // file names may hold "<"
     if (warning) {
         QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
         box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
@@ -115,7 +116,10 @@ void TQtPlatform::MessageBeep(unsigned type)
 
 void TQtPlatform::ShowFailureBox(const std::string& text)
 {
-    QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("Vidlark"), Q(FailureBoxText(text)));
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Vidlark"), Q(FailureBoxText(text)), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 void TQtPlatform::ProcessMessages()
