@@ -1,6 +1,7 @@
 // Row converters of the colour manager against values worked out by hand.
 
 #include "imaging/ColorManager.h"
+#include "tests/imaging/ColorManagerTestSupport.h"
 #include "imaging/GraphicErrors.h"
 
 #include <gtest/gtest.h>
@@ -20,16 +21,6 @@ Bytes Words(std::initializer_list<std::uint16_t> values)
     Bytes bytes(values.size() * 2);
     std::memcpy(bytes.data(), std::data(values), bytes.size());
     return bytes;
-}
-
-TColorManager Described(TColorLayout in, TColorLayout out, std::uint8_t inBits = 8, std::uint8_t outBits = 8)
-{
-    TColorManager manager;
-    manager.SetInLayout(in);
-    manager.SetOutLayout(out);
-    manager.SetInBitsPerSample(inBits);
-    manager.SetOutBitsPerSample(outBits);
-    return manager;
 }
 
 // Converts an interleaved row into a target of targetSize bytes of 0xEE.

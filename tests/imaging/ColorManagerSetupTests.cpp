@@ -2,6 +2,7 @@
 // pixel formats, palettes and errors.
 
 #include "imaging/ColorManager.h"
+#include "tests/imaging/ColorManagerTestSupport.h"
 #include "imaging/GraphicErrors.h"
 
 #include <gtest/gtest.h>
@@ -37,16 +38,6 @@ std::string TryConvert(TColorManager& manager)
     std::array<std::uint8_t, 16> source{};
     std::array<std::uint8_t, 16> target{};
     return ConversionError([&] { manager.TransformRow(source.data(), target.data(), 1); });
-}
-
-TColorManager Described(TColorLayout in, TColorLayout out, std::uint8_t inBits = 8, std::uint8_t outBits = 8)
-{
-    TColorManager manager;
-    manager.SetInLayout(in);
-    manager.SetOutLayout(out);
-    manager.SetInBitsPerSample(inBits);
-    manager.SetOutBitsPerSample(outBits);
-    return manager;
 }
 
 TEST(ColorManagerSetup, StartsWithDefaultDescriptions)

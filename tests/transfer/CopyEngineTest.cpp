@@ -8,6 +8,7 @@
 #include "platform/FileCalls.h"
 #include "tests/transfer/TransferTestFiles.h"
 #include "transfer/BlockCopy.h"
+#include "tests/support/SmallTmpfs.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -250,12 +250,9 @@ TEST_F(CopyEngineEarlyEnd, FullDiskFailsTheCopy)
 {
     const auto mountPoint = Folder / "small";
     std::filesystem::create_directory(mountPoint);
-    if (::geteuid() != 0 || ::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=1m") != 0)
+    const TSmallTmpfs smallDisk(mountPoint);
+    if (!smallDisk.Mounted())
         GTEST_SKIP() << "needs root to mount a small tmpfs";
-    struct TUnmount {
-        std::filesystem::path Point;
-        ~TUnmount() { ::umount(Point.c_str()); }
-    } unmount{mountPoint};
     WriteFile(mountPoint / "song.mp3", OldBytes);
     bool copied = true;
     int writeError = 0;

@@ -5,6 +5,7 @@
 #include "tests/transfer/TransferTestFiles.h"
 #include "platform/CopyTarget.h"
 #include "transfer/BlockCopy.h"
+#include "tests/support/SmallTmpfs.h"
 
 #include <QApplication>
 #include <QDropEvent>
@@ -12,7 +13,6 @@
 #include <QUrl>
 #include <QWindow>
 
-#include <sys/mount.h>
 #include <unistd.h>
 
 namespace vidlark {
@@ -403,12 +403,9 @@ TEST_F(DropTransfer, InjectedSyncOrRenameFailureFailsTheCopy)
 TEST_F(DropTransfer, FullStickFailsTheCopyAndKeepsTheOldFile)
 {
     const auto mountPoint = Stick();
-    if (::geteuid() != 0 || ::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=1m") != 0)
+    const TSmallTmpfs smallDisk(mountPoint);
+    if (!smallDisk.Mounted())
         GTEST_SKIP() << "needs root to mount a small tmpfs";
-    struct TUnmount {
-        std::filesystem::path Point;
-        ~TUnmount() { ::umount(Point.c_str()); }
-    } unmount{mountPoint};
     MakeAllFolders();
     WriteFile(Stick("PSP/MUSIC/big.mp3"), PatternBytes(100, 1));
     platform.SetFreeSpace('E', 1ll << 40); // the free-space check believes it fits
