@@ -7,8 +7,8 @@
 #include "app/DestKind.h"
 #include "app/DriveComboBox.h"
 #include "app/PictureBox.h"
-#include "library/PspMetadata.h"
 #include "app/SpeedButton.h"
+#include "library/PspMetadata.h"
 #include "platform/Platform.h"
 
 #include <QAction>
