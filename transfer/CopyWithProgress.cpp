@@ -28,7 +28,7 @@ bool TTovan_Form1::CopyWithProgress(const std::string& source, const std::string
         TBlockCopyHooks hooks;
         hooks.Settled = [this](std::int64_t bytes) {
             CopiedBytes += bytes;
-            SetGaugeBytes(*Gauge1, CopiedBytes);
+            SetGaugeBytes(*Gauge1, CopiedBytes, JobBytes);
         };
         hooks.AfterBlock = [this] {
             Platform.ProcessMessages(); // a click on Cancel is handled here

@@ -21,9 +21,9 @@ void ResetGauge(QProgressBar& gauge, std::int64_t jobBytes)
     gauge.setValue(0);
 }
 
-void SetGaugeBytes(QProgressBar& gauge, std::int64_t copiedBytes)
+void SetGaugeBytes(QProgressBar& gauge, std::int64_t copiedBytes, std::int64_t jobBytes)
 {
-    gauge.setValue(std::min(WholeMiB(copiedBytes), gauge.maximum()));
+    gauge.setValue(std::min(WholeMiB(copiedBytes), WholeMiB(jobBytes)));
 }
 
 } // namespace vidlark

@@ -13,7 +13,8 @@ inline constexpr std::int64_t BytesPerMiB = 1048576;
 
 // Maximum := bytes div 1 MiB, at least 1; position := 0.
 void ResetGauge(QProgressBar& gauge, std::int64_t jobBytes);
-// Position := bytes div 1 MiB, held within 0..maximum.
-void SetGaugeBytes(QProgressBar& gauge, std::int64_t copiedBytes);
+// Position := copied bytes div 1 MiB, held within 0..job bytes div 1 MiB: a
+// job under 1 MiB keeps the gauge at 0 even when sidecars pass that.
+void SetGaugeBytes(QProgressBar& gauge, std::int64_t copiedBytes, std::int64_t jobBytes);
 
 } // namespace vidlark

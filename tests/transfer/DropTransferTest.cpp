@@ -297,6 +297,19 @@ TEST_F(DropTransfer, SuccessiveVideosCountDownWithTheirThumbnails)
     EXPECT_EQ(Status(), "コピー完了");
 }
 
+TEST_F(DropTransfer, JobUnderOneMiBKeepsTheGaugeAtZeroWhenItsSidecarPassesIt)
+{
+    MakeAllFolders();
+    const auto video = Mpeg4("short.mp4", 900 * 1024);
+    Source("short.THM", PatternBytes(300 * 1024, 3));
+    int highest = 0;
+    platform.OnProcessMessages = [&] { highest = std::max(highest, window->Gauge1->value()); };
+    Drop({video});
+    EXPECT_EQ(Status(), "コピー完了");
+    EXPECT_TRUE(std::filesystem::exists(Stick("MP_ROOT/100MNV01/M4V09999.THM")));
+    EXPECT_EQ(highest, 0);
+}
+
 TEST_F(DropTransfer, RefusedKindIsCountedButNotCopied)
 {
     MakeFolder("PSP/MUSIC");
