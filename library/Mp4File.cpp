@@ -9,6 +9,11 @@ namespace vidlark {
 
 TMp4File::TMp4File(const std::filesystem::path& file, const std::string& shownName)
 {
+    // Only a plain file can hold the boxes; opening a pipe would wait for a
+    // writer for ever.
+    std::error_code ec;
+    if (std::filesystem::status(file, ec).type() != std::filesystem::file_type::regular)
+        throw EFileOpenError(shownName);
     // Unbuffered: the window below is the only buffer.
     Stream.rdbuf()->pubsetbuf(nullptr, 0);
     Stream.open(file, std::ios::in | std::ios::binary);

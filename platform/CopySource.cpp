@@ -9,7 +9,9 @@
 namespace vidlark {
 
 TCopySource::TCopySource(const std::filesystem::path& path)
-    : File(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY))
+    // Non-blocking, so that a pipe cannot stall the open until it is refused
+    // below; the flag does nothing to reads of a regular file.
+    : File(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK))
 {
     if (!File.IsOpen())
         throw TCopyError("cannot open " + path.string(), errno);

@@ -13,6 +13,7 @@
 #include <QUrl>
 #include <QWindow>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vidlark {
@@ -339,6 +340,23 @@ TEST_F(DropTransfer, ZeroByteSourceIsCopiedWithItsTime)
     EXPECT_EQ(std::filesystem::file_size(Stick("PSP/PHOTO/empty.jpg")), 0u);
     EXPECT_EQ(test::LastWrite(Stick("PSP/PHOTO/empty.jpg")), 1700000000);
     EXPECT_EQ(Status(), "コピー完了");
+}
+
+TEST_F(DropTransfer, PipesNamedLikeMediaFailTheirCopiesInsteadOfWaitingForAWriter)
+{
+    MakeAllFolders();
+    std::filesystem::create_directories(temp / "src");
+    const std::string video = (temp / "src" / "pipe.mp4").string();
+    const std::string music = (temp / "src" / "pipe.mp3").string();
+    ASSERT_EQ(::mkfifo(video.c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(music.c_str(), 0600), 0);
+    Drop({video});
+    EXPECT_EQ(Status(), "コピー失敗");
+    EXPECT_TRUE(NamesIn(Stick("MP_ROOT/101ANV01")).empty());
+    Drop({music});
+    EXPECT_EQ(Status(), "コピー失敗");
+    EXPECT_TRUE(NamesIn(Stick("PSP/MUSIC")).empty());
+    EXPECT_FALSE(window->DropBusy);
 }
 
 TEST_F(DropTransfer, AfterTheSecondOfThreeFailsTheThirdIsNotTried)
