@@ -19,7 +19,7 @@ TMp4File::TMp4File(const std::filesystem::path& file, const std::string& shownNa
     Stream.open(file, std::ios::in | std::ios::binary);
     if (!Stream.is_open())
         throw EFileOpenError(shownName);
-    // A folder opens but cannot be read: that is an open failure too.
+    // A file that opens but cannot be read is an open failure too.
     if (!FillWindow(0))
         throw EFileOpenError(shownName);
 }
