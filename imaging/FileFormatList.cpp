@@ -78,8 +78,10 @@ void TFileFormatList::AddFormat(std::string_view extension, std::string_view com
                 DropClassEntry(old);
         }
     }
-    const std::string& description =
-        entry->Description.empty() ? entry->ClassEntry->Description : entry->Description;
+    // This call's own description, not the one the entry kept from its first
+    // registration.
+    const std::string_view description =
+        individualDescription.empty() ? std::string_view(entry->ClassEntry->Description) : individualDescription;
     PictureFormats.RegisterFileFormat(extension, description, graphicClass);
 }
 

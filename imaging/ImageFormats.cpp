@@ -6,7 +6,6 @@
 #include "imaging/JPEGImage.h"
 #include "imaging/Metafile.h"
 #include "imaging/TargaGraphic.h"
-#include "imaging/TargaGraphic.h"
 
 #include <optional>
 #include <utility>
@@ -26,7 +25,6 @@ constexpr std::pair<TReader, TGraphicClass> ReaderClasses[] = {
     {TReader::Icon, &TIcon::ClassInfo},
     {TReader::Metafile, &TMetafile::ClassInfo},
     {TReader::JPEG, &TJPEGImage::ClassInfo},
-    {TReader::Targa, &TTargaGraphic::ClassInfo},
     {TReader::Targa, &TTargaGraphic::ClassInfo},
 };
 

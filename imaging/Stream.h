@@ -27,7 +27,9 @@ public:
 };
 
 inline constexpr const char* gesFileOpenError = "ファイル %s は開けません";
-inline constexpr const char* gesStreamRead = "Stream read error.";
+// The platform's texts for a stream that cannot supply or take the bytes asked for.
+inline constexpr const char* gesStreamRead = "ストリームからの読み込みエラー";
+inline constexpr const char* gesStreamWrite = "ストリームへの書き込みエラー";
 inline constexpr const char* gesStreamSeek = "Stream seek error.";
 
 enum class TSeekOrigin { soBeginning, soCurrent, soEnd };

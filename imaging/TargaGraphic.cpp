@@ -15,7 +15,6 @@ constinit const TGraphicClassInfo TTargaGraphic::ClassInfo{
 
 namespace {
 
-inline constexpr const char* gesStreamWrite = "Stream write error.";
 // A run packet covers at most this many pixels.
 constexpr std::size_t MaxPacketPixels = 128;
 

@@ -115,9 +115,17 @@ TEST(FormatRegistry, ReplacingMovesAnExtensionAndDropsAnEmptyClass)
     EXPECT_EQ(list.ExtensionList()[0]->Kinds, fkRaster);    // kept
     // The later registration takes precedence in the loader.
     EXPECT_EQ(loader.ClassForExtension("ABC"), &TReaderB::ClassInfo);
-    // Replacing with the same class leaves the lists alone.
-    list.AddFormat("abc", "", "", fkRaster, true, &TReaderB::ClassInfo);
+    // The loader is given this registration's description: the new class's
+    // common one, as this call gives no own description.
+    ASSERT_EQ(loader.Formats().size(), 2u);
+    EXPECT_EQ(loader.Formats()[1].Description, "B images");
+    // Replacing with the same class leaves the lists alone; its own
+    // description still reaches the loader.
+    list.AddFormat("abc", "", "Newer", fkRaster, true, &TReaderB::ClassInfo);
     EXPECT_EQ(list.ClassList()[0]->ExtensionCount, 1);
+    EXPECT_EQ(list.ExtensionList()[0]->Description, "Own");
+    ASSERT_EQ(loader.Formats().size(), 3u);
+    EXPECT_EQ(loader.Formats()[2].Description, "Newer");
 }
 
 TEST(FormatRegistry, RemoveFormatTakesExtensionsAndClasses)

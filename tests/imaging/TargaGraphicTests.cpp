@@ -450,7 +450,24 @@ TEST(TargaSave, AStreamThatFailsRaises)
     Graphic.SetSize(4, 4);
     std::ostringstream Out;
     Out.setstate(std::ios::badbit);
-    EXPECT_THROW(Graphic.SaveToStream(Out), EStreamError);
+    try {
+        Graphic.SaveToStream(Out);
+        ADD_FAILURE() << "a failing stream took the picture";
+    } catch (const EStreamError& E) {
+        EXPECT_STREQ(E.what(), "ストリームへの書き込みエラー");
+    }
+}
+
+TEST(TargaLoad, AShortStreamGivesThePlatformsReadError)
+{
+    TTargaGraphic Graphic;
+    TMemoryStream Stream(Bytes{0, 0, 2, 0, 0});
+    try {
+        Graphic.LoadFromStream(Stream);
+        ADD_FAILURE() << "a cut header loaded";
+    } catch (const EStreamError& E) {
+        EXPECT_STREQ(E.what(), "ストリームからの読み込みエラー");
+    }
 }
 
 TEST(TargaRegistration, FiveExtensionsAndTheContentTest)
