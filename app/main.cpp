@@ -9,8 +9,13 @@
 #include <QStyle>
 #include <QStyleFactory>
 
+#include <csignal>
+
 int main(int argc, char** argv)
 {
+    // Under a file-size limit a write then fails with EFBIG, which fails that
+    // copy cleanly, instead of the signal ending the program in the middle of it.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     // One copy per user and display; a second one ends at once, silently.
     const auto lock = vidlark::TSingleInstanceLock::Acquire("TTovan_Form1");
