@@ -6,6 +6,9 @@
 #include "transfer/FileNames.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
+
+#include <utility>
 
 namespace vidlark {
 
@@ -33,6 +36,28 @@ private:
     std::function<void(int, Qt::KeyboardModifiers)> onKeyDown_;
 };
 
+// Tells the list's double-clicks made with another button than the left
+// one, which do not count as a double-click of the list.
+class TDoubleClickFilter : public QObject {
+public:
+    using QObject::QObject;
+
+    // Whether the double-click now being handled came from another button;
+    // answered once per double-click.
+    bool TakeOtherButton() { return std::exchange(otherButton_, false); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonDblClick)
+            otherButton_ = static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton;
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool otherButton_ = false;
+};
+
 constexpr int KeyEnter = 13;
 constexpr int KeyDelete = 46;
 
@@ -43,7 +68,12 @@ void TTovan_Form1::ConnectSelectionHandlers()
     connect(ListView1, &QTreeWidget::itemSelectionChanged, this,
             [this] { Guarded([this] { ListView1SelectItem(); }); });
     // Not itemActivated: Enter would play twice, once more through the key handler.
-    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this] { Guarded([this] { ListView1DblClick(); }); });
+    auto* doubleClick = new TDoubleClickFilter(ListView1->viewport());
+    ListView1->viewport()->installEventFilter(doubleClick);
+    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this, doubleClick] {
+        if (!doubleClick->TakeOtherButton())
+            Guarded([this] { ListView1DblClick(); });
+    });
     ListView1->installEventFilter(new TKeyDownFilter(ListView1, [this](int keyCode, Qt::KeyboardModifiers shift) {
         Guarded([this, keyCode, shift] { ListView1KeyDown(keyCode, shift); });
     }));

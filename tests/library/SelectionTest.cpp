@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 namespace vidlark::test {
 namespace {
@@ -200,6 +201,29 @@ TEST_F(PlayAndDelete, PlayOpensTheFileInTheHomeFolderOnlyWhenItExists)
     w.BitBtn2->click();
     EXPECT_EQ(platform.Opened.size(), 2u);
     EXPECT_TRUE(platform.Dialogs.empty());
+}
+
+TEST_F(PlayAndDelete, OnlyALeftDoubleClickPlays)
+{
+    Put(std::string(PhotoFolder) + "/A.JPG", Fixture("thumb-160x120.jpg"));
+    auto& w = OpenOn(dkPhoto);
+    QWidget* viewport = w.ListView1->viewport();
+    const QPoint at = w.ListView1->visualItemRect(w.ListView1->topLevelItem(0)).center();
+    const auto doubleClick = [&](Qt::MouseButton button) {
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                                  QEvent::MouseButtonRelease}) {
+            const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+            QMouseEvent event(type, at, viewport->mapToGlobal(at), button, held, Qt::NoModifier);
+            QApplication::sendEvent(viewport, &event);
+        }
+    };
+    doubleClick(Qt::RightButton);
+    doubleClick(Qt::MiddleButton);
+    EXPECT_EQ(w.Label7->text(), "選択ファイル: A.JPG - 1 MB");
+    EXPECT_TRUE(platform.Opened.empty());
+    doubleClick(Qt::LeftButton);
+    ASSERT_EQ(platform.Opened.size(), 1u);
+    EXPECT_EQ(platform.Opened[0].Path, "E:\\PSP\\PHOTO\\A.JPG");
 }
 
 TEST_F(PlayAndDelete, EnterAndDeleteWorkWithShiftOrCtrlHeld)
