@@ -49,12 +49,18 @@ std::optional<TDosPath> SplitDosPath(std::string_view path)
         return std::nullopt;
     TDosPath result;
     result.Letter = static_cast<char>(c >= 'a' ? c - 'a' + 'A' : c);
+    // Both slashes separate, and ".." never climbs above the drive's root,
+    // as on a system with drive letters: the path stays on its volume.
     std::string_view rest = path.substr(2);
     while (!rest.empty()) {
-        const auto slash = rest.find('\\');
+        const auto slash = rest.find_first_of("\\/");
         const auto part = rest.substr(0, slash);
-        if (!part.empty() && part != ".")
+        if (part == "..") {
+            if (!result.Components.empty())
+                result.Components.pop_back();
+        } else if (!part.empty() && part != ".") {
             result.Components.emplace_back(part);
+        }
         if (slash == std::string_view::npos)
             break;
         rest.remove_prefix(slash + 1);

@@ -15,7 +15,8 @@ struct TDosPath {
 };
 
 // The letter and components of "X:\a\b" (or "x:" alone); nullopt for any path
-// that does not begin with a letter and a colon.
+// that does not begin with a letter and a colon. "/" separates like "\", and
+// ".." removes the component before it but never leaves the drive's root.
 std::optional<TDosPath> SplitDosPath(std::string_view path);
 
 // root joined with components; a component that does not exist under its

@@ -225,8 +225,9 @@ std::int32_t TProfileFile::ReadInteger(std::string_view section, std::string_vie
             return def;
         return static_cast<std::int32_t>(value); // 0xFFFFFFFF reads as -1
     }
-    if (*first == '+')
-        ++first;
+    // One sign at most: from_chars takes a "-" itself, so "+-1" must stop here.
+    if (*first == '+' && ++first != last && *first == '-')
+        return def;
     std::int32_t value = 0;
     const auto [end, ec] = std::from_chars(first, last, value, 10);
     if (ec != std::errc() || end != last || first == last)

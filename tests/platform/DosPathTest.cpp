@@ -19,6 +19,25 @@ TEST(DosPath, LetterAndComponentsAreSplitAtBackslashes)
     EXPECT_FALSE(SplitDosPath(""));
 }
 
+TEST(DosPath, APathNeverLeavesItsDrive)
+{
+    // A folder from the settings file such as "..\..\etc\" or "/etc/" must
+    // not reach beyond the volume the letter stands for.
+    const auto up = SplitDosPath("E:\\..\\..\\etc\\passwd");
+    ASSERT_TRUE(up);
+    EXPECT_EQ(up->Components, (std::vector<std::string>{"etc", "passwd"}));
+    const auto slashed = SplitDosPath("E:\\/etc/\\x");
+    ASSERT_TRUE(slashed);
+    EXPECT_EQ(slashed->Components, (std::vector<std::string>{"etc", "x"}));
+    const auto inner = SplitDosPath("E:\\MP_ROOT\\OLD\\..\\100MNV01\\");
+    ASSERT_TRUE(inner);
+    EXPECT_EQ(inner->Components, (std::vector<std::string>{"MP_ROOT", "100MNV01"}));
+
+    TTempFolder stick;
+    stick.Write("etc/x", "x");
+    EXPECT_EQ(ResolveComponents(stick.Path(), slashed->Components), stick / "etc/x");
+}
+
 TEST(DosPath, ComponentsResolveWithoutRegardToCase)
 {
     TTempFolder stick;

@@ -47,7 +47,7 @@ TEST(ProfileFileRead, CutDoesNotSplitACharacter)
 TEST(ProfileFileRead, IntegersInDecimalOrHexElseDefault)
 {
     const auto ini = TProfileFile::FromBytes(
-        "[N]\ndec=-1\nhex=0x1F\nHEX=0XFFFFFFFF\nletters=abc\ntrailing=12ab\nhuge=99999999999\nempty=\nplus=+7\n");
+        "[N]\ndec=-1\nhex=0x1F\nHEX=0XFFFFFFFF\nletters=abc\ntrailing=12ab\nhuge=99999999999\nempty=\nplus=+7\nsigns=+-7\nsign=+\n");
     EXPECT_EQ(ini.ReadInteger("N", "dec", 0), -1);
     EXPECT_EQ(ini.ReadInteger("N", "hex", 0), 31);
     EXPECT_EQ(ini.ReadInteger("N", "letters", 4), 4);
@@ -55,6 +55,8 @@ TEST(ProfileFileRead, IntegersInDecimalOrHexElseDefault)
     EXPECT_EQ(ini.ReadInteger("N", "huge", 4), 4);
     EXPECT_EQ(ini.ReadInteger("N", "empty", 4), 4);
     EXPECT_EQ(ini.ReadInteger("N", "plus", 4), 7);
+    EXPECT_EQ(ini.ReadInteger("N", "signs", 4), 4);
+    EXPECT_EQ(ini.ReadInteger("N", "sign", 4), 4);
 }
 
 TEST(ProfileFileWrite, NewFileGetsSectionsInWriteOrder)
