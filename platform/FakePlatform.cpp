@@ -1,10 +1,10 @@
 #include "platform/FakePlatform.h"
 
+#include "platform/FreeSpace.h"
+
 #include <QCoreApplication>
 
 #include <cctype>
-
-#include <sys/statvfs.h>
 
 namespace vidlark {
 
@@ -87,10 +87,7 @@ std::int64_t TFakePlatform::DiskFree(int driveNumber)
         return -1;
     if (it->second.FreeBytes)
         return *it->second.FreeBytes;
-    struct statvfs st;
-    if (::statvfs(it->second.Folder.c_str(), &st) != 0)
-        return -1;
-    return static_cast<std::int64_t>(st.f_bavail) * static_cast<std::int64_t>(st.f_frsize);
+    return AvailableBytes(it->second.Folder);
 }
 
 void TFakePlatform::WatchMounts(std::function<void()> onChange)

@@ -1,5 +1,6 @@
 #include "platform/QtPlatform.h"
 
+#include "platform/FreeSpace.h"
 #include "platform/TextFile.h"
 
 #include <QPushButton>
@@ -12,7 +13,6 @@
 #include <canberra.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <system_error>
@@ -172,10 +172,7 @@ std::int64_t TQtPlatform::DiskFree(int driveNumber)
     if (driveNumber < 1 || driveNumber > 26)
         return -1;
     const auto folder = DriveFolder(static_cast<char>('A' + driveNumber - 1));
-    struct statvfs st;
-    if (!folder || ::statvfs(folder->c_str(), &st) != 0)
-        return -1;
-    return static_cast<std::int64_t>(st.f_bavail) * static_cast<std::int64_t>(st.f_frsize);
+    return folder ? AvailableBytes(*folder) : -1;
 }
 
 void TQtPlatform::WatchMounts(std::function<void()> onChange)
