@@ -94,6 +94,8 @@ void TColorManager::SetGammas(float imageGamma, float screenGamma)
 void TColorManager::BuildGammaTable()
 {
     const double exponent = 1.0 / (double{FImageGamma} * double{FScreenGamma});
+    // The input range is the source's: sized by the target's depth, a
+    // narrower table would leave the higher source values unmapped.
     const unsigned highestIn = FInBitsPerSample >= 8 ? 255u : (1u << FInBitsPerSample) - 1u;
     const unsigned highestOut = FOutBitsPerSample >= 8 ? 255u : (1u << FOutBitsPerSample) - 1u;
     for (unsigned i = 0; i <= highestIn; ++i) {
