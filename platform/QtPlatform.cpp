@@ -3,9 +3,9 @@
 #include "platform/FreeSpace.h"
 #include "platform/TextFile.h"
 
-#include <QPushButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QProcess>
 #include <QSocketNotifier>
 #include <QStandardPaths>
@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <system_error>
 
 namespace vidlark {
@@ -42,8 +43,11 @@ std::string LabelOf(const std::string& device)
         const std::string name = it->path().filename().string();
         std::string label;
         for (std::size_t i = 0; i < name.size(); ++i) {
-            if (name.compare(i, 2, "\\x") == 0 && i + 3 < name.size()) {
-                label += static_cast<char>(std::stoi(name.substr(i + 2, 2), nullptr, 16));
+            unsigned byte = 0;
+            // udev escapes bytes as \xNN; anything else is taken as it stands.
+            if (name.compare(i, 2, "\\x") == 0 && i + 3 < name.size()
+                && std::from_chars(name.data() + i + 2, name.data() + i + 4, byte, 16).ptr == name.data() + i + 4) {
+                label += static_cast<char>(byte);
                 i += 3;
             } else {
                 label += name[i];
