@@ -1,5 +1,7 @@
 #include "imaging/Bitmap.h"
 
+#include "imaging/SampleHelpers.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -168,20 +170,6 @@ void TBitmap::AssignTo(TBitmap& target) const
     target.Assign(*this);
 }
 
-namespace {
-
-std::uint8_t FiveBits(unsigned c)
-{
-    return static_cast<std::uint8_t>((c << 3) | (c >> 2));
-}
-
-std::uint8_t SixBits(unsigned c)
-{
-    return static_cast<std::uint8_t>((c << 2) | (c >> 4));
-}
-
-} // namespace
-
 TColor TBitmap::ColorInRow(const std::uint8_t* row, std::uint32_t x) const
 {
     auto fromPalette = [this](unsigned index) {
@@ -189,16 +177,16 @@ TColor TBitmap::ColorInRow(const std::uint8_t* row, std::uint32_t x) const
         return RGBColor(e.Red, e.Green, e.Blue);
     };
     switch (PixelFormat) {
-    case pf1bit: return fromPalette((row[x / 8] >> (7 - x % 8)) & 1);
-    case pf4bit: return fromPalette((row[x / 2] >> (x % 2 ? 0 : 4)) & 0x0F);
+    case pf1bit: return fromPalette(PackedSample(row, x, 1));
+    case pf4bit: return fromPalette(PackedSample(row, x, 4));
     case pf8bit: return fromPalette(row[x]);
     case pf15bit: {
         const unsigned v = row[2 * x] | (row[2 * x + 1] << 8);
-        return RGBColor(FiveBits((v >> 10) & 31), FiveBits((v >> 5) & 31), FiveBits(v & 31));
+        return RGBColor(WidenLevel(v >> 10, 5), WidenLevel(v >> 5, 5), WidenLevel(v, 5));
     }
     case pf16bit: {
         const unsigned v = row[2 * x] | (row[2 * x + 1] << 8);
-        return RGBColor(FiveBits((v >> 11) & 31), SixBits((v >> 5) & 63), FiveBits(v & 31));
+        return RGBColor(WidenLevel(v >> 11, 5), WidenLevel(v >> 5, 6), WidenLevel(v, 5));
     }
     case pf24bit: return RGBColor(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
     case pfDevice:

@@ -3,6 +3,7 @@
 
 #include "imaging/Bitmap.h"
 #include "imaging/ByteReader.h"
+#include "imaging/SampleHelpers.h"
 
 #include <algorithm>
 #include <bit>
@@ -48,7 +49,7 @@ struct TChannel {
         const std::uint32_t v = (pixel & Mask) >> Shift;
         if (Bits >= 8)
             return static_cast<std::uint8_t>(v >> (Bits - 8));
-        return static_cast<std::uint8_t>(v * 255 / ((1u << Bits) - 1));
+        return WidenLevel(v, Bits);
     }
 };
 
@@ -287,7 +288,7 @@ void PutIndex(TBitmap& bitmap, std::uint64_t x, std::uint64_t rowFromBottom, uns
 }
 
 // Bytes of a stream through a buffer, for run-length data whose length
-// only the decoding tells. Running out raises the format error.
+// only the decoding tells. Past the end it gives zeros and says so.
 class TBufferedBytes {
 public:
     explicit TBufferedBytes(TStream& stream) : Stream(stream), Buffer(64 * 1024) {}
@@ -297,21 +298,27 @@ public:
         if (Pos == Filled) {
             Filled = Stream.Read(Buffer.data(), Buffer.size());
             Pos = 0;
-            if (Filled == 0)
-                RaiseGraphicErrorFmt(gesInvalidImage, {Format});
+            if (Filled == 0) {
+                Ended = true;
+                return 0;
+            }
         }
         return Buffer[Pos++];
     }
+
+    bool AtEnd() const { return Ended; }
 
 private:
     TStream& Stream;
     std::vector<std::uint8_t> Buffer;
     std::size_t Pos = 0;
     std::size_t Filled = 0;
+    bool Ended = false;
 };
 
 // RLE8 and RLE4: rows from the bottom; runs and deltas that leave the
-// bitmap are dropped, not followed.
+// bitmap are dropped, not followed. Data that end early leave the rows
+// not reached at 0.
 void ReadRunLength(TBitmap& bitmap, TStream& stream, const TBmpHeader& h)
 {
     TBufferedBytes r(stream);
@@ -323,7 +330,7 @@ void ReadRunLength(TBitmap& bitmap, TStream& stream, const TBmpHeader& h)
             PutIndex(bitmap, x, y, bits, value);
         ++x;
     };
-    while (y < h.Height) {
+    while (y < h.Height && !r.AtEnd()) {
         const std::uint8_t count = r.Next();
         const std::uint8_t value = r.Next();
         if (count > 0) {

@@ -93,18 +93,13 @@ void TColorManager::SetGammas(float imageGamma, float screenGamma)
 
 void TColorManager::BuildGammaTable()
 {
+    // Every user of the table (the colour converters and both palettes)
+    // looks up 8-bit levels and wants 8-bit levels back, whatever the depths
+    // of the two sides, so the table depends on the gammas alone and the
+    // order of the setter calls cannot change it.
     const double exponent = 1.0 / (double{FImageGamma} * double{FScreenGamma});
-    // The input range is the source's: sized by the target's depth, a
-    // narrower table would leave the higher source values unmapped.
-    const unsigned highestIn = FInBitsPerSample >= 8 ? 255u : (1u << FInBitsPerSample) - 1u;
-    const unsigned highestOut = FOutBitsPerSample >= 8 ? 255u : (1u << FOutBitsPerSample) - 1u;
-    for (unsigned i = 0; i <= highestIn; ++i) {
-        const double v = std::pow(double(i) / highestIn, exponent) * highestOut;
-        FGammaTable[i] = static_cast<std::uint8_t>(std::min<double>(std::nearbyint(v), highestOut));
-    }
-    // Inputs above the source range cannot occur in the source; mapping them
-    // to the brightest output keeps the table monotonic for any index.
-    std::fill(FGammaTable.begin() + highestIn + 1, FGammaTable.end(), static_cast<std::uint8_t>(highestOut));
+    for (unsigned i = 0; i < FGammaTable.size(); ++i)
+        FGammaTable[i] = static_cast<std::uint8_t>(std::min(std::nearbyint(std::pow(i / 255.0, exponent) * 255), 255.0));
 }
 
 void TColorManager::SetChromaParameters(std::span<const float> lumaWeights, std::uint8_t subsampleX,

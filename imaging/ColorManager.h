@@ -80,7 +80,7 @@ public:
     void SetOutSamplesPerPixel(std::uint8_t samples);
 
     // A gamma that is not above 0 becomes 1.0 (image) or 2.2 (screen);
-    // rebuilds the gamma table.
+    // rebuilds the gamma table, which maps 8-bit levels to 8-bit levels.
     void SetGammas(float imageGamma, float screenGamma);
     // Luma weights red, green, blue (a shorter list keeps the rest) and the
     // chroma subsampling (1, 2 or 4; vertical at most horizontal).

@@ -1,6 +1,7 @@
 #include "imaging/Icon.h"
 
 #include "imaging/ByteReader.h"
+#include "imaging/SampleHelpers.h"
 
 #include <vector>
 
@@ -136,7 +137,7 @@ void TIcon::LoadFromStream(TStream& stream)
             if (ownAlpha)
                 out[3] = in[4 * x + 3];
             else
-                out[3] = mask && (mask[x / 8] >> (7 - x % 8)) & 1 ? 0 : 255;
+                out[3] = mask && PackedSample(mask, x, 1) ? 0 : 255;
         }
     }
     Image.Assign(result);

@@ -1,5 +1,7 @@
 #include "imaging/TargaGraphic.h"
 
+#include "imaging/ByteReader.h"
+#include "imaging/ReaderChecks.h"
 #include "imaging/TargaHeader.h"
 #include "imaging/decoders/TargaRLEDecoder.h"
 
@@ -18,26 +20,18 @@ namespace {
 // A run packet covers at most this many pixels.
 constexpr std::size_t MaxPacketPixels = 128;
 
-TTargaHeader ReadHeader(TStream& Stream)
+// The header at the stream's position; the position is kept.
+TTargaHeader PeekHeader(TStream& Stream)
 {
-    TTargaHeader Header;
-    Stream.ReadBuffer(&Header, sizeof Header);
-    return Header;
+    return TByteReader(Stream, sizeof(TTargaHeader), TTargaGraphic::FormatName).Struct<TTargaHeader>();
 }
 
-[[noreturn]] void RaiseInvalid()
-{
-    RaiseGraphicErrorFmt(gesInvalidImage, {TTargaGraphic::FormatName});
-}
-
-// A 5-5-5 word of a 15- or 16-bit colour map entry; each 5-bit level is
-// shifted left by 3.
+// A 5-5-5 word of a 15- or 16-bit colour map entry, widened as the bitmap
+// shows its 5-5-5 pixels, so mapped and true-colour pictures agree.
 TPaletteEntry EntryFrom555(const std::uint8_t* Entry)
 {
-    const unsigned Word = Entry[0] | (Entry[1] << 8);
-    return TPaletteEntry{static_cast<std::uint8_t>(((Word >> 10) & 31) << 3),
-                         static_cast<std::uint8_t>(((Word >> 5) & 31) << 3),
-                         static_cast<std::uint8_t>((Word & 31) << 3), 0};
+    const unsigned Word = LoadEndian<std::uint16_t, false>(Entry);
+    return TPaletteEntry{WidenLevel(Word >> 10, 5), WidenLevel(Word >> 5, 5), WidenLevel(Word, 5), 0};
 }
 
 // What the row loop needs; one of the row readers below is chosen per load.
@@ -69,21 +63,21 @@ void ReadPackedRow(TRowSource& Rows, std::uint8_t* Row)
 }
 
 // Fewest bytes the pixel data of the header can take: whole rows when
-// plain, one full run packet per 128 pixels of every row when encoded.
+// plain; when encoded, one full run packet per 128 pixels of the picture,
+// as packets may run on across row ends.
 std::uint64_t LeastPixelBytes(const TTargaHeader& Header)
 {
     const std::uint64_t PixelBytes = targa::BytesFor(Header.PixelSize);
-    const std::uint64_t Rows = Header.Height;
+    const std::uint64_t Pixels = std::uint64_t{Header.Width} * Header.Height;
     if (Header.ImageType == 0)
         return 0;
     if (targa::RunLengthEncoded(Header.ImageType))
-        return Rows * ((Header.Width + MaxPacketPixels - 1) / MaxPacketPixels) * (1 + PixelBytes);
-    return Rows * Header.Width * PixelBytes;
+        return (Pixels + MaxPacketPixels - 1) / MaxPacketPixels * (1 + PixelBytes);
+    return Pixels * PixelBytes;
 }
 
 // The colour manager only decides the bitmap format: rows are stored in the
-// bitmap's byte order already. An unknown pixel size fails in the first
-// setter with the colour manager's error.
+// bitmap's byte order already.
 void DescribePixels(TColorManager& Manager, const TImageProperties& P)
 {
     Manager.SetInSamplesPerPixel(P.SamplesPerPixel);
@@ -103,18 +97,13 @@ std::optional<TPalette> ReadPalette(TStream& Stream, const TTargaHeader& Header,
     const bool Grey = targa::Grey(Header.ImageType);
     std::optional<TPalette> Palette;
     if (Header.ColorMapType == 1) {
-        const bool KnownEntries = Header.ColorMapEntrySize != 8 && targa::KnownSize(Header.ColorMapEntrySize);
-        if (!KnownEntries && Header.ColorMapLength > 0)
-            RaiseInvalid();
         const std::size_t EntryBytes = targa::BytesFor(Header.ColorMapEntrySize);
         const std::size_t MapBytes = Header.ColorMapLength * EntryBytes;
-        if (static_cast<std::uint64_t>(Stream.Remaining()) < MapBytes)
-            throw EStreamError(gesStreamRead);
         if (Grey) {
+            CheckStreamHolds(Stream, MapBytes, TTargaGraphic::FormatName);
             Stream.Seek(static_cast<std::int64_t>(MapBytes), TSeekOrigin::soCurrent);
         } else {
-            std::vector<std::uint8_t> Map(MapBytes);
-            Stream.ReadBuffer(Map.data(), Map.size());
+            const std::vector<std::uint8_t> Map = ReadFileBlock(Stream, MapBytes, TTargaGraphic::FormatName);
             if (EntryBytes == 2) {
                 const std::size_t Count = std::min<std::size_t>(Header.ColorMapLength, MaxPaletteEntries);
                 Palette.emplace();
@@ -134,20 +123,21 @@ std::optional<TPalette> ReadPalette(TStream& Stream, const TTargaHeader& Header,
 
 bool TTargaGraphic::CanReadStream(TStream& Stream)
 {
-    TStreamPositionKeeper Keep(Stream);
     if (Stream.Remaining() < static_cast<std::int64_t>(sizeof(TTargaHeader)) + 1)
         return false;
-    const TTargaHeader Header = ReadHeader(Stream);
-    return targa::KnownImageType(Header.ImageType) && Header.ColorMapType <= 1 &&
-           Header.ColorMapEntrySize != 8 && targa::KnownSize(Header.ColorMapEntrySize) &&
-           targa::KnownSize(Header.PixelSize);
+    // Content alone must name an entry size, even without a colour map.
+    const TTargaHeader Header = PeekHeader(Stream);
+    return targa::HeaderLoadable(Header) && targa::KnownEntrySize(Header.ColorMapEntrySize);
 }
 
 bool TTargaGraphic::ReadProperties(TStream& Stream, std::uint32_t ImageIndex)
 {
     ZOdidoreVuZazador::ReadProperties(Stream, ImageIndex);
-    TStreamPositionKeeper Keep(Stream);
-    const TTargaHeader Header = ReadHeader(Stream);
+    if (Stream.Remaining() < static_cast<std::int64_t>(sizeof(TTargaHeader)))
+        return false;
+    const TTargaHeader Header = PeekHeader(Stream);
+    if (!targa::HeaderLoadable(Header))
+        return false;
     TImageProperties& P = ImageProperties;
     P.Width = Header.Width;
     P.Height = Header.Height;
@@ -167,11 +157,9 @@ bool TTargaGraphic::ReadProperties(TStream& Stream, std::uint32_t ImageIndex)
         P.Layout = schRGB;
         P.SamplesPerPixel = 3;
         break;
-    case 32:
+    default:
         P.Layout = schRGBA;
         P.SamplesPerPixel = 4;
-        break;
-    default:
         break;
     }
     P.BitsPerPixel = static_cast<std::uint8_t>(P.SamplesPerPixel * P.BitsPerSample);
@@ -182,19 +170,15 @@ bool TTargaGraphic::ReadProperties(TStream& Stream, std::uint32_t ImageIndex)
 void TTargaGraphic::LoadFromStream(TStream& Stream)
 {
     BeginLoad(Stream, 0, FormatName);
-    ProgressRect = TRect{0, 0, static_cast<std::int32_t>(ImageProperties.Width), 1};
-    ReportStageStart(gesPreparing);
-    const TTargaHeader Header = ReadHeader(Stream);
+    ReportPreparing();
+    const TTargaHeader Header = PeekHeader(Stream);
     const bool TopRowFirst = Header.Descriptor & TargaTopRowFirst;
-    Stream.Seek(Header.IdLength, TSeekOrigin::soCurrent);
+    Stream.Seek(sizeof Header + Header.IdLength, TSeekOrigin::soCurrent);
     DescribePixels(ColorManager, ImageProperties);
-    if (!targa::KnownImageType(Header.ImageType))
-        RaiseInvalid();
     const std::optional<TPalette> Palette = ReadPalette(Stream, Header, ColorManager);
 
-    // Refuse what the rest of the file cannot hold before allocating.
-    if (static_cast<std::uint64_t>(Stream.Remaining()) < LeastPixelBytes(Header))
-        throw EStreamError(gesStreamRead);
+    CheckPictureSize(Stream, Header.Width, Header.Height, BitsPerPixelOf(ColorManager.PixelFormatFor(true)),
+                     LeastPixelBytes(Header), FormatName);
     PrepareBitmap(Header.Width, Header.Height, FormatName);
     if (Palette)
         SetPalette(*Palette);
@@ -231,17 +215,11 @@ const std::uint8_t* RowAsStored(const std::uint8_t* Row, std::uint32_t, std::uin
     return Row;
 }
 
-const std::uint8_t* RowFrom1Bit(const std::uint8_t* Row, std::uint32_t Width, std::uint8_t* Buffer)
+template <unsigned Bits>
+const std::uint8_t* RowFromPacked(const std::uint8_t* Row, std::uint32_t Width, std::uint8_t* Buffer)
 {
     for (std::uint32_t x = 0; x < Width; ++x)
-        Buffer[x] = (Row[x / 8] >> (7 - x % 8)) & 1;
-    return Buffer;
-}
-
-const std::uint8_t* RowFrom4Bit(const std::uint8_t* Row, std::uint32_t Width, std::uint8_t* Buffer)
-{
-    for (std::uint32_t x = 0; x < Width; ++x)
-        Buffer[x] = (Row[x / 2] >> (x % 2 ? 0 : 4)) & 0x0F;
+        Buffer[x] = PackedSample(Row, x, Bits);
     return Buffer;
 }
 
@@ -272,8 +250,8 @@ void TTargaGraphic::SaveToStream(std::ostream& Stream)
     std::size_t PixelBytes = 0;
     TRowWriter RowBytesOf = RowAsStored;
     switch (GetPixelFormat()) {
-    case pf1bit: PixelBytes = 1; RowBytesOf = RowFrom1Bit; break;
-    case pf4bit: PixelBytes = 1; RowBytesOf = RowFrom4Bit; break;
+    case pf1bit: PixelBytes = 1; RowBytesOf = RowFromPacked<1>; break;
+    case pf4bit: PixelBytes = 1; RowBytesOf = RowFromPacked<4>; break;
     case pf8bit: PixelBytes = 1; break;
     case pf15bit: PixelBytes = 2; break;
     case pf16bit: PixelBytes = 2; RowBytesOf = RowFrom565; break;

@@ -2,23 +2,13 @@
 // The fixed 18-byte header that begins every Truevision Targa file, read and
 // written in one piece. All multi-byte fields are little-endian.
 
+#include "imaging/Endian.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
 
 namespace vidlark {
-
-// A 16-bit little-endian field, independent of the host's byte order.
-struct TLittleEndian16 {
-    std::uint8_t Bytes[2];
-
-    constexpr operator std::uint16_t() const { return static_cast<std::uint16_t>(Bytes[0] | (Bytes[1] << 8)); }
-    constexpr void Set(std::uint16_t Value)
-    {
-        Bytes[0] = static_cast<std::uint8_t>(Value);
-        Bytes[1] = static_cast<std::uint8_t>(Value >> 8);
-    }
-};
 
 struct TTargaHeader {
     std::uint8_t IdLength;          // bytes of the identification field after the header
@@ -50,6 +40,17 @@ constexpr bool Grey(std::uint8_t Type) { return Type == 3 || Type == 11; }
 constexpr bool KnownSize(std::uint8_t Bits) { return Bits == 8 || Bits == 15 || Bits == 16 || Bits == 24 || Bits == 32; }
 // Bytes of a pixel or colour map entry: 15-bit values take two bytes as 16-bit ones do.
 constexpr std::size_t BytesFor(std::uint8_t Bits) { return Bits == 15 ? 2 : Bits / 8u; }
+constexpr bool KnownEntrySize(std::uint8_t Bits) { return Bits != 8 && KnownSize(Bits); }
+
+// The one check of a header this reader can load: the content test,
+// ReadProperties and the load all ask it.
+constexpr bool HeaderLoadable(const TTargaHeader& Header)
+{
+    const bool MapReadable =
+        Header.ColorMapType == 0 || Header.ColorMapLength == 0 || KnownEntrySize(Header.ColorMapEntrySize);
+    return KnownImageType(Header.ImageType) && Header.ColorMapType <= 1 && MapReadable &&
+           KnownSize(Header.PixelSize);
+}
 
 } // namespace targa
 

@@ -192,11 +192,17 @@ TEST(BitmapFile, TruncatedFilesAreRefusedAtEveryLength)
 {
     for (const char* name : {"bmp24.bmp", "bmp8.bmp", "bmp4.bmp", "rle8.bmp", "rle4.bmp", "v5alpha.bmp", "os2.bmp"}) {
         const std::vector<std::uint8_t> full = ReadFileBytes(Fixture(name));
+        // Run-length data that end early give the rows decoded so far.
+        const bool encoded = full[30] == 1 || full[30] == 2;
+        const std::size_t dataOffset = full[10] | (full[11] << 8);
         // Uncompressed files may lack the padding of their last row.
         for (std::size_t length = 0; length + 4 < full.size(); ++length) {
             TMemoryStream stream(full.data(), length);
             TBitmap bitmap;
-            EXPECT_THROW(bitmap.LoadFromStream(stream), EInvalidGraphic) << name << " cut at " << length;
+            if (encoded && length >= dataOffset)
+                EXPECT_NO_THROW(bitmap.LoadFromStream(stream)) << name << " cut at " << length;
+            else
+                EXPECT_THROW(bitmap.LoadFromStream(stream), EInvalidGraphic) << name << " cut at " << length;
         }
     }
 }
