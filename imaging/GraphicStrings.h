@@ -17,6 +17,9 @@ inline constexpr const char* gesUnknownCriticalChunk = "Cannot load PNG image. U
 inline constexpr const char* gesInvalidColorFormat = "Invalid color format in %s file.";
 inline constexpr const char* gesStreamReadError = "Stream read error in %s file.";
 
+// Decoders.
+inline constexpr const char* gesLZ77Error = "LZ77 decompression error.";
+
 // Registry.
 inline constexpr const char* gesRegistration = "Attempt to register %s twice.";
 
