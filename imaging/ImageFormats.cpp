@@ -5,6 +5,7 @@
 #include "imaging/Icon.h"
 #include "imaging/JPEGImage.h"
 #include "imaging/Metafile.h"
+#include "imaging/PPMGraphic.h"
 #include "imaging/TargaGraphic.h"
 
 #include <optional>
@@ -26,6 +27,7 @@ constexpr std::pair<TReader, TGraphicClass> ReaderClasses[] = {
     {TReader::Metafile, &TMetafile::ClassInfo},
     {TReader::JPEG, &TJPEGImage::ClassInfo},
     {TReader::Targa, &TTargaGraphic::ClassInfo},
+    {TReader::PPM, &TPPMGraphic::ClassInfo},
 };
 
 TGraphicClass ClassOf(TReader reader)
@@ -78,6 +80,7 @@ constexpr TRegistration Registrations[] = {
     {"ppm", TReader::PPM, gesPortable, gesPortablePixel, fkRaster},
     {"pgm", TReader::PPM, "", gesPortableGray, fkRaster},
     {"pbm", TReader::PPM, "", gesPortableMono, fkRaster},
+    {"pam", TReader::PPM, "", "", fkRaster},
     {"cel", TReader::Autodesk, gesAutodesk, "", fkRaster},
     {"pic", TReader::Autodesk, gesAutodesk, "", fkRaster},
     {"pcd", TReader::PCD, gesKodakPhotoCD, "", fkRaster},
@@ -85,7 +88,7 @@ constexpr TRegistration Registrations[] = {
     {"psp", TReader::PSP, gesPaintShopPro, "", fkRaster | fkVector},
     {"png", TReader::PNG, gesPortableNetworkGraphic, "", fkRaster},
 };
-static_assert(std::size(Registrations) == 39);
+static_assert(std::size(Registrations) == 40);
 
 // The order of removal at the end; the registry's destruction takes what
 // is left.
