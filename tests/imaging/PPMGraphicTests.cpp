@@ -232,6 +232,8 @@ TEST(PPMLoad, RefusesWhatItCannotShow)
         "P5 4294967297 1 255\n\x01\x02",
         "P4 65535 65535\n\x01\x02\x03\x04\x05\x06\x07\x08",
         "P6 20000 20000 255\n\x01\x02\x03\x04\x05\x06\x07\x08",
+        "P6 5000 5000 255\n\x01\x02\x03\x04\x05\x06\x07\x08",
+        "P7\nWIDTH 65535\nHEIGHT 65535\nDEPTH 1\nMAXVAL 255\nTUPLTYPE GRAYSCALE\nENDHDR\n\x01\x02\x03\x04",
         "P1 3 3\n1 0 1 0",
         "P2 2 2 255\n1 2 3",
         "P2 2 2 255\nx 2 3 4 5",
