@@ -19,6 +19,8 @@ namespace {
 
 constexpr std::uint64_t HeaderBytes = sizeof(TSGIHeader);
 constexpr std::uint64_t TableEntryBytes = 4;
+// Plain rows are read in bands of about this many bytes per channel.
+constexpr std::size_t BandBytes = 128 * 1024;
 
 // The header at the stream's position; the position is kept.
 TSGIHeader PeekHeader(TStream& Stream)
@@ -51,26 +53,38 @@ void DescribePixels(TColorManager& Manager, const TImageProperties& P, std::uint
     Manager.SetOutLayout(P.Layout == schRGB ? schBGR : P.Layout == schRGBA ? schBGRA : schIndexed);
 }
 
-// The file's bytes from its first on, where the row loop finds the rows of
-// each channel. Run-length rows are decoded into Buffers, one row of Width
-// samples per channel shown.
+// Where the row loop finds the rows of each channel. Plain rows are read
+// from the stream a band of rows at a time, into one band buffer per
+// channel shown; run-length rows are decoded from File, the whole file, into
+// one row buffer per channel shown.
 struct TChannelRows {
+    TStream& Stream;
+    std::int64_t FileStart;
     std::vector<std::uint8_t> File;
     std::uint32_t Width;
     std::uint32_t Height;
     std::size_t RowBytes;
+    std::uint32_t BandRows;
+    std::vector<std::uint8_t> Buffers;
     std::size_t TableEntries; // Height × channels
     std::int32_t MostPackedBytes;
-    std::vector<std::uint8_t> Buffers;
     TSGIRLEDecoder RowDecoder;
 };
 using TChannelReader = const std::uint8_t* (*)(TChannelRows& Rows, unsigned Channel, std::uint32_t Row);
 
 // Plain storage: row r of channel k starts at 512 + (k × height + r) × width
-// × bytes per sample.
+// × bytes per sample, so a channel's rows follow each other and a band of
+// them is read at once.
 const std::uint8_t* PlainRow(TChannelRows& Rows, unsigned Channel, std::uint32_t Row)
 {
-    return Rows.File.data() + HeaderBytes + (std::size_t{Channel} * Rows.Height + Row) * Rows.RowBytes;
+    std::uint8_t* Band = Rows.Buffers.data() + Channel * Rows.BandRows * Rows.RowBytes;
+    const std::uint32_t InBand = Row % Rows.BandRows;
+    if (InBand == 0) {
+        const std::uint64_t Offset = HeaderBytes + (std::uint64_t{Channel} * Rows.Height + Row) * Rows.RowBytes;
+        Rows.Stream.SetPosition(Rows.FileStart + static_cast<std::int64_t>(Offset));
+        Rows.Stream.ReadBuffer(Band, std::min(Rows.BandRows, Rows.Height - Row) * Rows.RowBytes);
+    }
+    return Band + InBand * Rows.RowBytes;
 }
 
 // Run-length storage: entry k × height + r of the row start table and of
@@ -139,16 +153,20 @@ void TSGIGraphic::LoadFromStream(TStream& Stream)
     CheckPictureSize(Stream, Width, Height, BitsPerPixelOf(ColorManager.PixelFormatFor(true)), LeastBytes,
                      FormatName);
     const std::size_t RowBytes = std::size_t{Width} * Header.BytesPerSample;
+    const std::uint32_t BandRows = Packed ? 1 : static_cast<std::uint32_t>(std::clamp<std::size_t>(BandBytes / RowBytes, 1, Height));
     // One-sample packets and the end mark are the most a row can take, so
     // damaged lengths cannot make every row walk the whole file.
     const std::size_t MostPackedBytes = 2 * RowBytes + Header.BytesPerSample;
-    TChannelRows Rows{ReadFileBlock(Stream, Packed ? Stream.Remaining() : LeastBytes, FormatName),
+    TChannelRows Rows{Stream,
+                      StartPosition,
+                      Packed ? ReadFileBlock(Stream, Stream.Remaining(), FormatName) : std::vector<std::uint8_t>(),
                       Width,
                       Height,
                       RowBytes,
+                      BandRows,
+                      std::vector<std::uint8_t>(Shown * BandRows * RowBytes),
                       std::size_t{Height} * Header.Channels,
                       static_cast<std::int32_t>(MostPackedBytes),
-                      std::vector<std::uint8_t>(Packed ? Shown * RowBytes : 0),
                       TSGIRLEDecoder(static_cast<std::uint8_t>(8 * Header.BytesPerSample))};
     const TChannelReader ReadChannel = Packed ? PackedRow : PlainRow;
 
