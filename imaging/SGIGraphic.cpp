@@ -108,6 +108,32 @@ const std::uint8_t* PackedRow(TChannelRows& Rows, unsigned Channel, std::uint32_
     return Target;
 }
 
+// The rows of a load whose header and stream size are checked: the stream
+// stands at the start of the file.
+TChannelRows RowsOf(TStream& Stream, const TSGIHeader& Header)
+{
+    const bool Packed = Header.Storage == sgi::RunLengthEncoded;
+    const std::uint32_t Height = Header.Height;
+    const std::size_t RowBytes = std::size_t{Header.Width} * Header.BytesPerSample;
+    const std::uint32_t BandRows =
+        Packed ? 1 : static_cast<std::uint32_t>(std::clamp<std::size_t>(BandBytes / RowBytes, 1, Height));
+    // One-sample packets and the end mark are the most a row can take, so
+    // damaged lengths cannot make every row walk the whole file.
+    const std::size_t MostPackedBytes = 2 * RowBytes + Header.BytesPerSample;
+    return TChannelRows{Stream,
+                        Stream.GetPosition(),
+                        Packed ? ReadFileBlock(Stream, Stream.Remaining(), TSGIGraphic::FormatName)
+                               : std::vector<std::uint8_t>(),
+                        Header.Width,
+                        Height,
+                        RowBytes,
+                        BandRows,
+                        std::vector<std::uint8_t>(sgi::ShownChannels(Header) * BandRows * RowBytes),
+                        std::size_t{Height} * Header.Channels,
+                        static_cast<std::int32_t>(MostPackedBytes),
+                        TSGIRLEDecoder(static_cast<std::uint8_t>(8 * Header.BytesPerSample))};
+}
+
 } // namespace
 
 bool TSGIGraphic::CanReadStream(TStream& Stream)
@@ -143,32 +169,15 @@ void TSGIGraphic::LoadFromStream(TStream& Stream)
     BeginLoad(Stream, 0, FormatName);
     ReportPreparing();
     const TSGIHeader Header = PeekHeader(Stream);
-    const bool Packed = ImageProperties.Compression == cmpRLE;
     const std::uint8_t Shown = sgi::ShownChannels(Header);
     const std::uint32_t Width = Header.Width;
     const std::uint32_t Height = Header.Height;
     DescribePixels(ColorManager, ImageProperties, Shown);
 
-    const std::uint64_t LeastBytes = LeastFileBytes(Header);
-    CheckPictureSize(Stream, Width, Height, BitsPerPixelOf(ColorManager.PixelFormatFor(true)), LeastBytes,
-                     FormatName);
-    const std::size_t RowBytes = std::size_t{Width} * Header.BytesPerSample;
-    const std::uint32_t BandRows = Packed ? 1 : static_cast<std::uint32_t>(std::clamp<std::size_t>(BandBytes / RowBytes, 1, Height));
-    // One-sample packets and the end mark are the most a row can take, so
-    // damaged lengths cannot make every row walk the whole file.
-    const std::size_t MostPackedBytes = 2 * RowBytes + Header.BytesPerSample;
-    TChannelRows Rows{Stream,
-                      StartPosition,
-                      Packed ? ReadFileBlock(Stream, Stream.Remaining(), FormatName) : std::vector<std::uint8_t>(),
-                      Width,
-                      Height,
-                      RowBytes,
-                      BandRows,
-                      std::vector<std::uint8_t>(Shown * BandRows * RowBytes),
-                      std::size_t{Height} * Header.Channels,
-                      static_cast<std::int32_t>(MostPackedBytes),
-                      TSGIRLEDecoder(static_cast<std::uint8_t>(8 * Header.BytesPerSample))};
-    const TChannelReader ReadChannel = Packed ? PackedRow : PlainRow;
+    CheckPictureSize(Stream, Width, Height, BitsPerPixelOf(ColorManager.PixelFormatFor(true)),
+                     LeastFileBytes(Header), FormatName);
+    TChannelRows Rows = RowsOf(Stream, Header);
+    const TChannelReader ReadChannel = ImageProperties.Compression == cmpRLE ? PackedRow : PlainRow;
 
     PrepareBitmap(Width, Height, FormatName);
     if (ImageProperties.Layout == schIndexed)

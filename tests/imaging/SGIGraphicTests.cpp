@@ -284,6 +284,8 @@ namespace {
 struct TRefusal {
     const char* Name;
     Bytes File;
+
+    friend void PrintTo(const TRefusal& R, std::ostream* Out) { *Out << R.Name; }
 };
 
 class SGIRefusal : public ::testing::TestWithParam<TRefusal> {};
