@@ -18,6 +18,8 @@
 
 using namespace vidlark;
 using Bytes = std::vector<std::uint8_t>;
+using test::Join;
+using test::Row;
 
 namespace {
 
@@ -50,14 +52,6 @@ Bytes Header(const THeaderFields& F)
     return H;
 }
 
-Bytes Join(std::initializer_list<Bytes> Parts)
-{
-    Bytes All;
-    for (const Bytes& Part : Parts)
-        All.insert(All.end(), Part.begin(), Part.end());
-    return All;
-}
-
 // A run-length file: the header, then the row start and row length tables
 // built from Rows (entry k × height + r: channel k, row r), then the packets.
 // An entry's start counts from the first packet byte; Offset moves it.
@@ -76,12 +70,6 @@ Bytes RunLengthFile(THeaderFields F, const std::vector<TPackedRow>& Rows, const 
         PutBE(Tables, 4 * (Rows.size() + i), Rows[i].Length, 4);
     }
     return Join({Header(F), Tables, Packets});
-}
-
-Bytes Row(const TBitmap& Bitmap, std::uint32_t Y)
-{
-    const std::uint8_t* Line = Bitmap.ScanLine(Y);
-    return Bytes(Line, Line + Bitmap.GetWidth() * ((Bitmap.BitsPerPixel() + 7) / 8));
 }
 
 std::unique_ptr<TSGIGraphic> Loaded(const Bytes& File)
@@ -350,11 +338,7 @@ TEST_P(SGIFixture, MatchesTheToolsOwnDecoding)
     const std::string Name = GetParam();
     TSGIGraphic Graphic;
     Graphic.LoadFromFile(Fixtures / (Name + ".sgi"));
-    const TRGBAImage Image = Graphic.ToRGBA(true);
-    const Bytes Expected = Reference(Name);
-    ASSERT_EQ(Image.Pixels.size(), Expected.size());
-    for (std::size_t i = 0; i < Expected.size(); ++i)
-        ASSERT_EQ(Image.Pixels[i], Expected[i]) << "pixel " << i / 4 % Image.Width << ", " << i / 4 / Image.Width;
+    test::ExpectPixels(Graphic.ToRGBA(true), Reference(Name));
 }
 
 INSTANTIATE_TEST_SUITE_P(WrittenByOtherPrograms, SGIFixture,
@@ -362,13 +346,7 @@ INSTANTIATE_TEST_SUITE_P(WrittenByOtherPrograms, SGIFixture,
                                            "im-grey", "im-rgb", "im-rgba", "im-grey-rle", "im-rgb-rle",
                                            "im-rgba-rle", "im-grey16", "im-rgb16", "im-rgba16", "im-wide-rle",
                                            "nb-grey16-rle", "nb-rgb16-rle"),
-                         [](const ::testing::TestParamInfo<const char*>& Info) {
-                             std::string Name = Info.param;
-                             for (char& C : Name)
-                                 if (C == '-')
-                                     C = '_';
-                             return Name;
-                         });
+                         [](const ::testing::TestParamInfo<const char*>& Info) { return test::TestName(Info.param); });
 
 TEST(SGIRegistration, FourExtensionsAndTheContentTest)
 {
