@@ -54,7 +54,7 @@ Bytes Header(const THeaderFields& F)
 
 // A run-length file: the header, then the row start and row length tables
 // built from Rows (entry k × height + r: channel k, row r), then the packets.
-// An entry's start counts from the first packet byte; Offset moves it.
+// An entry's start counts from the first packet byte.
 struct TPackedRow {
     std::uint32_t Start;
     std::uint32_t Length;
