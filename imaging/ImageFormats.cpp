@@ -6,6 +6,7 @@
 #include "imaging/JPEGImage.h"
 #include "imaging/Metafile.h"
 #include "imaging/PPMGraphic.h"
+#include "imaging/SGIGraphic.h"
 #include "imaging/TargaGraphic.h"
 
 #include <optional>
@@ -28,6 +29,7 @@ constexpr std::pair<TReader, TGraphicClass> ReaderClasses[] = {
     {TReader::JPEG, &TJPEGImage::ClassInfo},
     {TReader::Targa, &TTargaGraphic::ClassInfo},
     {TReader::PPM, &TPPMGraphic::ClassInfo},
+    {TReader::SGI, &TSGIGraphic::ClassInfo},
 };
 
 TGraphicClass ClassOf(TReader reader)

@@ -104,6 +104,35 @@ TPnm ReadPnm(const std::filesystem::path& path)
     return pnm;
 }
 
+std::vector<std::uint8_t> Join(std::initializer_list<std::vector<std::uint8_t>> parts)
+{
+    std::vector<std::uint8_t> all;
+    for (const auto& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+std::vector<std::uint8_t> Row(const TBitmap& bitmap, std::uint32_t y)
+{
+    const std::uint8_t* line = bitmap.ScanLine(y);
+    return std::vector<std::uint8_t>(line, line + bitmap.GetWidth() * ((bitmap.BitsPerPixel() + 7) / 8));
+}
+
+void ExpectPixels(const TRGBAImage& image, const std::vector<std::uint8_t>& expected)
+{
+    ASSERT_EQ(image.Pixels.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        ASSERT_EQ(image.Pixels[i], expected[i]) << "pixel " << i / 4 % image.Width << ", " << i / 4 / image.Width;
+}
+
+std::string TestName(std::string fixture)
+{
+    for (char& c : fixture)
+        if (c == '-')
+            c = '_';
+    return fixture;
+}
+
 void ResetLargestAllocation()
 {
     Largest.store(0);

@@ -4,9 +4,12 @@
 
 #include "imaging/Bitmap.h"
 
+#include <gtest/gtest.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -14,6 +17,19 @@ namespace vidlark::test {
 
 std::filesystem::path Fixture(const std::string& name);
 std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path);
+
+// The parts one after the other: files built byte by byte.
+std::vector<std::uint8_t> Join(std::initializer_list<std::vector<std::uint8_t>> parts);
+
+// The bytes of the pixels of bitmap row y.
+std::vector<std::uint8_t> Row(const TBitmap& bitmap, std::uint32_t y);
+
+// Each RGBA byte of image against expected; the first that differs fails
+// the test with its pixel's position.
+void ExpectPixels(const TRGBAImage& image, const std::vector<std::uint8_t>& expected);
+
+// A fixture's name as a test name: "-" becomes "_".
+std::string TestName(std::string fixture);
 
 // A binary PPM (3 samples) or PGM (1 sample) picture.
 struct TPnm {

@@ -12,14 +12,14 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 using namespace vidlark;
 using Bytes = std::vector<std::uint8_t>;
+using test::Join;
+using test::Row;
 
 namespace {
 
@@ -43,27 +43,6 @@ Bytes Header(const THeaderFields& F)
                  static_cast<std::uint8_t>(F.Width), static_cast<std::uint8_t>(F.Width >> 8),
                  static_cast<std::uint8_t>(F.Height), static_cast<std::uint8_t>(F.Height >> 8),
                  F.PixelSize, F.Descriptor};
-}
-
-Bytes Join(std::initializer_list<Bytes> Parts)
-{
-    Bytes All;
-    for (const Bytes& Part : Parts)
-        All.insert(All.end(), Part.begin(), Part.end());
-    return All;
-}
-
-Bytes Row(const TBitmap& Bitmap, std::uint32_t Y)
-{
-    const std::uint8_t* Line = Bitmap.ScanLine(Y);
-    const std::size_t Bytes_ = Bitmap.GetWidth() * ((Bitmap.BitsPerPixel() + 7) / 8);
-    return Bytes(Line, Line + Bytes_);
-}
-
-Bytes ReadFile(const std::filesystem::path& Path)
-{
-    std::ifstream In(Path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(In), {});
 }
 
 const std::filesystem::path Fixtures = VIDLARK_TARGA_DATA;
@@ -364,11 +343,7 @@ TEST_P(TargaFixture, MatchesTheWritersOwnDecoding)
     TTargaGraphic Graphic;
     Graphic.LoadFromFile(Fixtures / (std::string(F.Name) + ".tga"));
     EXPECT_EQ(Graphic.GetPixelFormat(), F.Format);
-    const TRGBAImage Image = Graphic.ToRGBA(true);
-    const Bytes Expected = ReadFile(Fixtures / (std::string(F.Name) + ".rgba"));
-    ASSERT_EQ(Image.Pixels.size(), Expected.size());
-    for (std::size_t i = 0; i < Expected.size(); ++i)
-        ASSERT_EQ(Image.Pixels[i], Expected[i]) << "pixel " << i / 4 % Image.Width << ", " << i / 4 / Image.Width;
+    test::ExpectPixels(Graphic.ToRGBA(true), test::ReadFileBytes(Fixtures / (std::string(F.Name) + ".rgba")));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -381,13 +356,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TFixture{"im-grey", pf8bit}, TFixture{"im-grey-rle", pf8bit}, TFixture{"im-mapped", pf8bit},
                       TFixture{"im-mapped-rle", pf8bit}, TFixture{"im-rgb", pf24bit}, TFixture{"im-rgb-rle", pf24bit},
                       TFixture{"im-rgba", pf32bit}, TFixture{"im-rgba-rle", pf32bit}),
-    [](const ::testing::TestParamInfo<TFixture>& Info) {
-        std::string Name = Info.param.Name;
-        for (char& C : Name)
-            if (C == '-')
-                C = '_';
-        return Name;
-    });
+    [](const ::testing::TestParamInfo<TFixture>& Info) { return test::TestName(Info.param.Name); });
 
 namespace {
 
@@ -407,7 +376,7 @@ void SaveAndLoad(TTargaGraphic& Source, std::string& Saved, TTargaGraphic& Loade
 TEST(TargaSave, EightBitPictureComesBackWithItsPalette)
 {
     TTargaGraphic Source;
-    TMemoryStream Stream(ReadFile(Fixtures / "im-mapped.tga"));
+    TMemoryStream Stream(test::ReadFileBytes(Fixtures / "im-mapped.tga"));
     Source.LoadFromStream(Stream);
     std::string Saved;
     TTargaGraphic Loaded;
