@@ -20,17 +20,10 @@ void OnSignal(int)
 
 } // namespace
 
-TTerminationSignal::TTerminationSignal(std::function<void()> onSignal) : onSignal_(std::move(onSignal))
+TTerminationSignal::TTerminationSignal()
 {
     if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
-    notifier_ = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
-    connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
-        char buffer[16];
-        while (::read(signalPipe[0], buffer, sizeof buffer) > 0) {
-        }
-        onSignal_();
-    });
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
@@ -39,11 +32,26 @@ TTerminationSignal::TTerminationSignal(std::function<void()> onSignal) : onSigna
     ::sigaction(SIGINT, &action, nullptr);
 }
 
+std::unique_ptr<QObject> TTerminationSignal::DeliverTo(std::function<void()> onSignal) const
+{
+    if (signalPipe[0] < 0)
+        return nullptr;
+    // A byte already in the pipe makes the notifier fire on the loop's first pass.
+    auto notifier = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(),
+                     [onSignal = std::move(onSignal)] {
+                         char buffer[16];
+                         while (::read(signalPipe[0], buffer, sizeof buffer) > 0) {
+                         }
+                         onSignal();
+                     });
+    return notifier;
+}
+
 TTerminationSignal::~TTerminationSignal()
 {
     ::signal(SIGTERM, SIG_DFL);
     ::signal(SIGINT, SIG_DFL);
-    notifier_.reset();
     for (int& fd : signalPipe) {
         if (fd >= 0)
             ::close(fd);
