@@ -182,7 +182,9 @@ public:
     void RunTransfer(int count, bool allowMpeg4, bool allowMusic, bool allowPhoto, bool allowAvc);
     bool TransferVideo(bool ok, const std::string& baseName, const std::string& codec);
     bool TransferPlain(bool ok, const std::string& folder, const std::string& baseName, const std::string& ext);
-    bool CopyWithProgress(const std::string& source, const std::string& destination);
+    // mayReplace false: an existing file of the destination's name fails the
+    // copy (device names of videos never replace one anyway).
+    bool CopyWithProgress(const std::string& source, const std::string& destination, bool mayReplace = true);
     void CancelClick();
     // A drop accepted and waiting in the event queue for WMDropFiles.
     bool DropQueued = false;

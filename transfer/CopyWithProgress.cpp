@@ -12,7 +12,7 @@
 
 namespace vidlark {
 
-bool TTovan_Form1::CopyWithProgress(const std::string& source, const std::string& destination)
+bool TTovan_Form1::CopyWithProgress(const std::string& source, const std::string& destination, bool mayReplace)
 {
     try {
         const auto from = Platform.ResolvePath(source);
@@ -22,8 +22,9 @@ bool TTovan_Form1::CopyWithProgress(const std::string& source, const std::string
         TCopySource input(*from);
         // A device name already taken means the listing was out of date:
         // that video fails rather than replacing another.
-        const TReplaceRule rule = IsDeviceVideoName(to->filename().string()) ? TReplaceRule::rrNeverReplace
-                                                                              : TReplaceRule::rrReplace;
+        const TReplaceRule rule = mayReplace && !IsDeviceVideoName(to->filename().string())
+            ? TReplaceRule::rrReplace
+            : TReplaceRule::rrNeverReplace;
         TCopyTarget output(*to, rule, Platform.CopyCalls());
         TBlockCopyHooks hooks;
         hooks.Settled = [this](std::int64_t bytes) {

@@ -60,6 +60,21 @@ std::string FatSafeName(const std::string& name)
     return safe;
 }
 
+std::optional<std::string> FreeVariantName(const std::string& name,
+                                           const std::function<bool(const std::string&)>& taken)
+{
+    if (!taken(name))
+        return name;
+    const std::string ext = ExtensionOf(name);
+    const std::string stem = name.substr(0, name.size() - ext.size());
+    for (int n = 1; n < 65536; ++n) {
+        std::string variant = stem + "~" + std::to_string(n) + ext;
+        if (!taken(variant))
+            return variant;
+    }
+    return std::nullopt;
+}
+
 bool IsDeviceVideoName(const std::string& fileName)
 {
     const std::string upper = UpperCaseAscii(fileName);

@@ -1,6 +1,8 @@
 #pragma once
 // Names of dropped files and of their copies on the stick.
 
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace vidlark {
@@ -27,6 +29,12 @@ std::string UpperCaseAscii(std::string text);
 // The name as a FAT volume can hold it: \ : * ? " < > |, control characters
 // and trailing dots and blanks become "_".
 std::string FatSafeName(const std::string& name);
+
+// name itself when taken() says it is free, else the first of stem~1.ext,
+// stem~2.ext ... that is free (stem and ext split at the last dot). Empty
+// when none is: a FAT folder holds fewer than 65536 entries.
+std::optional<std::string> FreeVariantName(const std::string& name,
+                                           const std::function<bool(const std::string&)>& taken);
 
 // A device name of a video: M4V0 or MAQ0, four digits, .MP4 (any case).
 bool IsDeviceVideoName(const std::string& fileName);

@@ -118,9 +118,19 @@ bool TTovan_Form1::TransferVideo(bool ok, const std::string& baseName, const std
 bool TTovan_Form1::TransferPlain(bool ok, const std::string& folder, const std::string& baseName,
                                  const std::string& ext)
 {
-    if (ok && !CancelRequested)
-        ok = CopyWithProgress(SourceFile, DriveRoot + folder + FatSafeName(baseName + ext));
-    return ok;
+    if (!ok || CancelRequested)
+        return ok;
+    const std::string destination = DriveRoot + folder;
+    const std::string wanted = baseName + ext;
+    const std::string safe = FatSafeName(wanted);
+    // The user's own name replaces a file of that name, as asked. A name we
+    // changed must not: it may fold two different files into one.
+    if (safe == wanted)
+        return CopyWithProgress(SourceFile, destination + wanted);
+    const auto variant = FreeVariantName(safe, [&](const std::string& name) {
+        return Platform.FileExists(destination + name) || Platform.DirectoryExists(destination + name);
+    });
+    return variant && CopyWithProgress(SourceFile, destination + *variant, false);
 }
 
 } // namespace vidlark

@@ -382,6 +382,42 @@ TEST_F(DropTransfer, MusicFileOfTheSameNameIsReplacedAndNamesAreMadeFatSafe)
     EXPECT_EQ(NamesIn(Stick("PSP/MUSIC")), (std::vector<std::string>{"Ep 1_ Pilot_.mp3", "song.mp3"}));
 }
 
+TEST_F(DropTransfer, ChangedNamesThatMeetAFileTakeTheFirstFreeNumberedName)
+{
+    MakeAllFolders();
+    WriteFile(Stick("PSP/MUSIC/X_.mp3"), PatternBytes(50, 1));
+    const auto first = Source("a:b?.mp3", PatternBytes(100, 2));
+    const auto second = Source("a?b:.mp3", PatternBytes(100, 3));
+    const auto third = Source("a|b*.mp3", PatternBytes(100, 4));
+    const auto onOld = Source("x?.MP3", PatternBytes(100, 5)); // FAT ignores the letter case
+    Drop({first, second, third, onOld});
+    EXPECT_EQ(Status(), "コピー完了");
+    EXPECT_TRUE(platform.Dialogs.empty());
+    EXPECT_EQ(NamesIn(Stick("PSP/MUSIC")),
+              (std::vector<std::string>{"X_.mp3", "a_b_.mp3", "a_b_~1.mp3", "a_b_~2.mp3", "x_~1.MP3"}));
+    EXPECT_EQ(test::ReadFile(Stick("PSP/MUSIC/a_b_.mp3")), test::ReadFile(first));
+    EXPECT_EQ(test::ReadFile(Stick("PSP/MUSIC/a_b_~1.mp3")), test::ReadFile(second));
+    EXPECT_EQ(test::ReadFile(Stick("PSP/MUSIC/a_b_~2.mp3")), test::ReadFile(third));
+    EXPECT_EQ(test::ReadFile(Stick("PSP/MUSIC/x_~1.MP3")), test::ReadFile(onOld));
+    EXPECT_EQ(test::ReadFile(Stick("PSP/MUSIC/X_.mp3")), PatternBytes(50, 1));
+}
+
+TEST_F(DropTransfer, AFileThatTakesTheChangedNameDuringTheCopyIsNotReplaced)
+{
+    MakeAllFolders();
+    const auto photo = Source("p?.jpg", PatternBytes(2 * CopyBlockSize, 2));
+    // Another program writes it while the copy is under way.
+    platform.OnProcessMessages = [this] {
+        const auto names = NamesIn(Stick("PSP/PHOTO"));
+        if (names.size() == 1 && TCopyTarget::IsTemporaryName(names.front()))
+            WriteFile(Stick("PSP/PHOTO/p_.jpg"), PatternBytes(50, 1));
+    };
+    Drop({photo});
+    EXPECT_EQ(Status(), "コピー失敗");
+    EXPECT_EQ(test::ReadFile(Stick("PSP/PHOTO/p_.jpg")), PatternBytes(50, 1));
+    EXPECT_EQ(NamesIn(Stick("PSP/PHOTO")), std::vector<std::string>{"p_.jpg"});
+}
+
 // --- cancel and failures: the old file stays, nothing else is left ---------
 
 TEST_F(DropTransfer, CancelDuringTheFirstOfThree)

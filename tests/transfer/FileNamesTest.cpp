@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <utility>
+
 namespace vidlark {
 namespace {
 
@@ -26,6 +29,19 @@ TEST(FileNames, FatSafeNameReplacesWhatFatCannotHold)
     EXPECT_EQ(FatSafeName(std::string("tab\there.jpg")), "tab_here.jpg");
     EXPECT_EQ(FatSafeName("dots.. "), "dots___");
     EXPECT_EQ(FatSafeName("夏の歌.mp3"), "夏の歌.mp3");
+}
+
+TEST(FileNames, FreeVariantNameNumbersTheStemFromOne)
+{
+    const std::set<std::string> taken = {"a_b_.mp3", "a_b_~1.mp3", "a_b_~3.mp3", "bare_", "x.y_", ".mp3"};
+    const auto isTaken = [&](const std::string& name) { return taken.count(name) != 0; };
+    const std::pair<std::string, std::string> cases[] = {
+        {"free_.mp3", "free_.mp3"}, {"a_b_.mp3", "a_b_~2.mp3"}, {"bare_", "bare_~1"},
+        {"x.y_", "x~1.y_"},         {".mp3", "~1.mp3"},
+    };
+    for (const auto& [name, expected] : cases)
+        EXPECT_EQ(FreeVariantName(name, isTaken), expected) << name;
+    EXPECT_EQ(FreeVariantName("a.mp3", [](const std::string&) { return true; }), std::nullopt);
 }
 
 TEST(FileNames, DeviceVideoNames)
