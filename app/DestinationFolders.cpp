@@ -2,8 +2,12 @@
 #include "app/TTovan_Form1.h"
 
 #include "app/FolderCaptions.h"
+#include "platform/CopyLeftovers.h"
 
+#include <cctype>
+#include <chrono>
 #include <limits>
+#include <set>
 
 namespace vidlark {
 
@@ -59,9 +63,31 @@ void TTovan_Form1::Dir1Click(QAction* sender)
 void TTovan_Form1::DriveComboBox1Change()
 {
     DriveRoot = std::string(1, DriveComboBox1->Drive()) + ":\\";
+    SweepCopyLeftovers();
     ShowFreeSpace(DriveRoot);
     ShowLibraryPane(LibraryOpen);
     SpeedButton1->setEnabled(Platform.DirectoryExists(DriveRoot + CurrentDestDir()));
+}
+
+void TTovan_Form1::SweepCopyLeftovers()
+{
+    const char drive = static_cast<char>(std::toupper(static_cast<unsigned char>(DriveRoot.front())));
+    if (drive == sweptDrive_)
+        return;
+    sweptDrive_ = drive;
+    // Files a copy is still writing are younger than a minute; a copy of the
+    // program on another display may be writing to the same stick.
+    const auto writtenBefore = std::chrono::system_clock::now() - std::chrono::minutes(1);
+    std::set<std::filesystem::path> swept;
+    auto sweep = [&](const std::string& folder) {
+        const auto native = Platform.ResolvePath(DriveRoot + folder);
+        if (native && swept.insert(*native).second)
+            RemoveCopyLeftovers(*native, Platform.CopyCalls(), writtenBefore);
+    };
+    for (const std::string& folder : Mpeg4Dirs)
+        sweep(folder);
+    for (const std::string& folder : {CurAvcDir, MusicDir, PhotoDir})
+        sweep(folder);
 }
 
 std::int32_t TTovan_Form1::QueryFreeSpace(const std::string& root)

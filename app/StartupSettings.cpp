@@ -56,6 +56,7 @@ void TTovan_Form1::FormCreate()
     DriveComboBox1->SetDrive(letter);
     DriveRoot = std::string(1, letter) + ":\\";
     ShowFreeSpace(DriveRoot);
+    SweepCopyLeftovers();
 
     JobBytes = 1;
     CopiedBytes = 0;

@@ -128,6 +128,9 @@ public:
     void ShowFreeSpace(const std::string& root);
     // The menu entry of folder number 0..8 (8: the AVC entry).
     QAction* SlotEntry(int number) const;
+    // Removes what interrupted copies left in the destination folders of
+    // DriveRoot, once per drive selected.
+    void SweepCopyLeftovers();
 
     // --- main window (app/) ----------------------------------------------------
     void ArrangeControls();
@@ -203,6 +206,8 @@ private:
     std::uint64_t libraryRefreshes_ = 0;
     // DriveRoot + folder of the listing in ListView1, once it ran to its end.
     std::optional<std::string> completeListing_;
+    // The drive letter (upper case) that SweepCopyLeftovers last swept.
+    char sweptDrive_ = 0;
     void BuildControls();
     void BuildFolderMenu();
     void ConnectHandlers();

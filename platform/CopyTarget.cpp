@@ -1,12 +1,12 @@
 #include "platform/CopyTarget.h"
 
 #include "platform/CopyError.h"
+#include "platform/CopyLeftovers.h"
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -73,19 +73,7 @@ TCopyTarget::~TCopyTarget()
 
 void TCopyTarget::RemoveLeftovers()
 {
-    const int listFd = ::openat(Folder.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (listFd < 0)
-        return;
-    DIR* dir = ::fdopendir(listFd);
-    if (!dir) {
-        ::close(listFd);
-        return;
-    }
-    while (const dirent* entry = ::readdir(dir)) {
-        if (IsTemporaryName(entry->d_name))
-            Calls.Unlink(Folder.Get(), entry->d_name);
-    }
-    ::closedir(dir);
+    RemoveCopyLeftovers(Folder.Get(), Calls);
 }
 
 void TCopyTarget::CreateTemporary()
