@@ -4,6 +4,8 @@
 // uuid/VPRF. Both readers seek from header to header and read only the
 // few bytes they need; a file without the boxes gives empty results.
 
+#include "library/Mp4File.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -30,5 +32,10 @@ std::string ReadPspTitle(const std::filesystem::path& file, const std::string& s
 // top-level uuid box. Throws like ReadPspTitle, the profile already reset.
 void ReadVideoProfile(const std::filesystem::path& file, const std::string& shownName,
                       TVideoProfile& profile);
+
+// The same from a file already open, for a caller that wants both: one
+// opening serves the two walks. Each starts from the beginning of the file.
+std::string ReadPspTitle(TMp4File& file);
+void ReadVideoProfile(TMp4File& file, TVideoProfile& profile);
 
 } // namespace vidlark
