@@ -2,6 +2,7 @@
 
 #include "library/FileOpenError.h"
 #include "library/ListingTexts.h"
+#include "library/Mp4File.h"
 #include "transfer/FileNames.h"
 
 #include <QLocale>

@@ -36,7 +36,10 @@ public:
     // No file is longer; sums of a position and a 32-bit size stay well
     // inside 64 bits.
     static constexpr std::int64_t MaxLength = std::int64_t{1} << 60;
-    static constexpr std::size_t WindowSize = 256;
+    // One page: the system reads no less from the device, and the boxes at
+    // the end of a small video (moov, its tracks and the title) then come
+    // in one read instead of a seek and a read for each.
+    static constexpr std::size_t WindowSize = 4096;
 
 private:
     bool Read(std::uint8_t* out, std::size_t count);

@@ -4,13 +4,13 @@
 // uuid/VPRF. Both readers seek from header to header and read only the
 // few bytes they need; a file without the boxes gives empty results.
 
-#include "library/Mp4File.h"
-
 #include <cstdint>
 #include <filesystem>
 #include <string>
 
 namespace vidlark {
+
+class TMp4File;
 
 // The video facts of one file; all empty (0, "") when it has no profile.
 struct TVideoProfile {
