@@ -1,32 +1,47 @@
-// The copy engine against `cp` followed by `sync` of the copy, on one 1 GiB
-// file in a temporary folder on the same disk: wall time of each, and the
-// bytes left dirty in the page cache when the gauge would reach its maximum.
-// A plain program: the peer runs as processes of its own.
+// The copy engine against `cp` followed by `sync` of the copy, on one file in
+// a temporary folder on the same disk: the median wall time of each over
+// alternating rounds, their ratio, and the bytes left dirty in the page cache
+// when the gauge would reach its maximum. A plain program: the peer runs as
+// processes of its own. The folder goes with everything in it on every way
+// out: success, a failed round, an exception, Ctrl-C or a termination signal.
 //
-//   vidlark_copy_bench [folder] [MiB]     (defaults: the temp folder, 1024)
+//   vidlark_copy_bench [folder] [MiB] [rounds]   (defaults: the temp folder, 1024, 5)
 
 #include "platform/CopySource.h"
 #include "platform/CopyTarget.h"
 #include "platform/FileCalls.h"
+#include "tests/platform/TempFolder.h"
 #include "transfer/BlockCopy.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include <fcntl.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 namespace {
 
 using namespace vidlark;
 using Clock = std::chrono::steady_clock;
+
+volatile std::sig_atomic_t Interrupted = 0;
+
+void NoteInterruption(int) { Interrupted = 1; }
+
+void StopIfInterrupted()
+{
+    if (Interrupted)
+        throw std::runtime_error("interrupted");
+}
 
 // Dirty plus under-write-back bytes of the whole system, from /proc/meminfo.
 long long UnwrittenBytes()
@@ -49,12 +64,19 @@ void WriteSource(const std::filesystem::path& path, std::int64_t bytes)
     for (std::size_t i = 0; i < block.size(); ++i)
         block[i] = static_cast<char>(i * 31 + 7);
     std::ofstream out(path, std::ios::binary);
-    for (std::int64_t done = 0; done < bytes; done += static_cast<std::int64_t>(block.size()))
+    for (std::int64_t done = 0; done < bytes && out; done += static_cast<std::int64_t>(block.size())) {
+        StopIfInterrupted();
         out.write(block.data(), static_cast<std::streamsize>(block.size()));
+    }
     out.close();
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    ::fsync(fd);
-    ::close(fd);
+    if (!out)
+        throw std::runtime_error("cannot write the source file");
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool synced = fd >= 0 && ::fsync(fd) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    if (!synced)
+        throw std::runtime_error("cannot sync the source file");
 }
 
 struct TEngineRun {
@@ -84,11 +106,11 @@ TEngineRun RunEngine(const std::filesystem::path& from, const std::filesystem::p
         };
         hooks.AfterBlock = [&] {
             run.PeakDirty = std::max(run.PeakDirty, UnwrittenBytes() - before);
-            return false;
+            return Interrupted != 0;
         };
         if (!CopyInBlocks(source, target, hooks)) {
-            std::fprintf(stderr, "engine copy failed\n");
-            std::exit(1);
+            StopIfInterrupted();
+            throw std::runtime_error("the engine's copy fell short");
         }
     }
     run.Seconds = std::chrono::duration<double>(Clock::now() - start).count();
@@ -99,32 +121,27 @@ double RunPeer(const std::filesystem::path& from, const std::filesystem::path& t
 {
     const std::string command = "cp '" + from.string() + "' '" + to.string() + "' && sync '" + to.string() + "'";
     const auto start = Clock::now();
-    if (std::system(command.c_str()) != 0) {
-        std::fprintf(stderr, "peer failed: %s\n", command.c_str());
-        std::exit(1);
-    }
+    const int status = std::system(command.c_str());
+    StopIfInterrupted();
+    if (status != 0)
+        throw std::runtime_error("the peer failed: " + command);
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+double Median(std::vector<double> values)
 {
-    const std::filesystem::path base = argc > 1 ? argv[1] : std::filesystem::temp_directory_path().string();
-    const std::int64_t mib = argc > 2 ? std::atoll(argv[2]) : 1024;
-    std::string pattern = (base / "vidlark-copy-bench-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) {
-        std::perror("mkdtemp");
-        return 1;
-    }
-    const std::filesystem::path folder = pattern;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void Bench(const std::filesystem::path& folder, std::int64_t mib, int rounds)
+{
     const auto source = folder / "source.bin";
     WriteSource(source, mib * 1048576);
 
-    constexpr int Rounds = 3;
     std::vector<double> engine, peer;
     long long dirtyAtMax = 0, peakDirty = 0;
-    for (int round = 0; round < Rounds; ++round) {
+    for (int round = 0; round < rounds; ++round) {
         // Alternate the order so neither side always finds a quieter disk.
         const bool engineFirst = round % 2 == 0;
         if (!engineFirst)
@@ -137,18 +154,41 @@ int main(int argc, char** argv)
             peer.push_back(RunPeer(source, folder / "peer.bin"));
         std::filesystem::remove(folder / "engine.bin");
         std::filesystem::remove(folder / "peer.bin");
+        std::printf("round %d: engine %.2f s, cp + sync %.2f s\n", round + 1, engine.back(), peer.back());
+        std::fflush(stdout);
     }
-    std::filesystem::remove_all(folder);
 
-    std::sort(engine.begin(), engine.end());
-    std::sort(peer.begin(), peer.end());
-    const double e = engine[Rounds / 2], p = peer[Rounds / 2];
-    std::printf("file: %lld MiB, %d rounds, medians\n", static_cast<long long>(mib), Rounds);
-    std::printf("engine (512 KiB blocks, paced write-back, fsync, rename): %.2f s\n", e);
+    const double e = Median(engine), p = Median(peer);
+    std::printf("file: %lld MiB, %d rounds, medians\n", static_cast<long long>(mib), rounds);
+    std::printf("engine (blocks of %zu KiB, paced write-back, fsync, rename): %.2f s\n", CopyBlockSize / 1024, e);
     std::printf("cp + sync of the copy:                                   %.2f s\n", p);
     std::printf("ratio engine / peer: %.2f\n", e / p);
     std::printf("unwritten page-cache bytes (system-wide, above the level before) when the gauge reaches its maximum: "
-                "%lld (worst round); peak during a copy: %lld (the engine's own bound: %zu)\n",
-                dirtyAtMax, peakDirty, (TCopyTarget::WriteBackDepth + 1) * CopyBlockSize);
+                "%lld (worst round); peak during a copy: %lld (the engine's own bound: %lld)\n",
+                dirtyAtMax, peakDirty, static_cast<long long>(TCopyTarget::MaxWriteBackBytes + CopyBlockSize));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::filesystem::path base = argc > 1 ? argv[1] : std::filesystem::temp_directory_path();
+    const std::int64_t mib = argc > 2 ? std::atoll(argv[2]) : 1024;
+    const int rounds = argc > 3 ? std::atoi(argv[3]) : 5;
+    if (mib < 1 || rounds < 1) {
+        std::fprintf(stderr, "usage: vidlark_copy_bench [folder] [MiB] [rounds]\n");
+        return 2;
+    }
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(signal, NoteInterruption);
+    try {
+        const TTempFolder folder(base, "vidlark-copy-bench-");
+        if (folder.Path().empty())
+            throw std::runtime_error("cannot make a folder in " + base.string());
+        Bench(folder.Path(), mib, rounds);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vidlark_copy_bench: %s\n", e.what());
+        return 1;
+    }
     return 0;
 }

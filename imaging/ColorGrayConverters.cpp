@@ -2,6 +2,7 @@
 // repacks between any two depths of 1 to 16 bits.
 
 #include "imaging/ColorConverters.h"
+#include "imaging/ColorRowKernels.h"
 
 #include <algorithm>
 
@@ -95,6 +96,11 @@ void Repack(const TColorManager& manager, const TRowJob& job)
         std::memcpy(job.Target, job.Sources[0], (std::uint64_t{job.Count} * inBits + 7) / 8);
         return;
     }
+    if (InWide && job.Mask == 0xFF && outBits == 8) {
+        RowKernels().Narrow16To8(static_cast<const std::uint8_t*>(job.Sources[0]),
+                                 static_cast<std::uint8_t*>(job.Target), job.Count, swapIn);
+        return;
+    }
     const std::uint32_t inMax = (1u << inBits) - 1u;
     const std::uint32_t outMax = (1u << outBits) - 1u;
     TSampleReader reader(job.Sources[0], inBits, swapIn);
@@ -139,7 +145,12 @@ void ConvertGray(const TColorManager& manager, const TRowJob& job)
 {
     const bool in16 = manager.InBitsPerSample() == 16;
     const bool out16 = manager.OutBitsPerSample() == 16;
-    if (in16 && out16)
+    const bool plainGray = manager.InLayout() == schGray && job.Sources.size() == 1 && job.Mask == 0xFF;
+    if (in16 && !out16 && plainGray)
+        RowKernels().Narrow16To8(static_cast<const std::uint8_t*>(job.Sources[0]),
+                                 static_cast<std::uint8_t*>(job.Target), job.Count,
+                                 (manager.InFlags & cfSwapBytes) != 0);
+    else if (in16 && out16)
         ConvertGrayRow<true, true>(manager, job);
     else if (in16)
         ConvertGrayRow<true, false>(manager, job);

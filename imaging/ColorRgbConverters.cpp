@@ -3,8 +3,7 @@
 // written in the opposite order to the one they are read in.
 
 #include "imaging/ColorConverters.h"
-
-#include <bit>
+#include "imaging/ColorRowKernels.h"
 
 namespace vidlark::color {
 
@@ -70,8 +69,8 @@ void ConvertRows(const TColorManager& manager, const TRowJob& job)
     }
 }
 
-// The common case, 8 bits on both sides, interleaved, every pixel, no
-// gamma: plain loops the compiler turns into vector code.
+// 8 bits on both sides, interleaved, every pixel, no gamma, where only one
+// side has alpha: plain loops the compiler turns into vector code.
 template <bool Reverse, unsigned InStride, unsigned OutStride, bool CopyAlpha>
 void ConvertBytes(const std::uint8_t* s, std::uint8_t* d, std::uint32_t count)
 {
@@ -89,47 +88,6 @@ void ConvertBytes(const std::uint8_t* s, std::uint8_t* d, std::uint32_t count)
     }
 }
 
-// Bytes of word `word` of a 24-byte block whose position in the block is
-// `phase` modulo 3 (0: first sample of a pixel, 2: third).
-constexpr std::uint64_t PhaseMask(unsigned word, unsigned phase)
-{
-    std::uint64_t mask = 0;
-    for (unsigned b = 0; b < 8; ++b)
-        if ((8 * word + b) % 3 == phase)
-            mask |= std::uint64_t{0xFF} << (8 * b);
-    return mask;
-}
-
-// Three-byte pixels with first and third sample exchanged, eight pixels
-// (three 64-bit words) at a time: byte-wise vector code of the plain loop
-// needs byte shuffles that the base instruction set lacks, so the words
-// are shifted by two bytes each way and merged under masks instead. Taking
-// the 24 bytes as one little-endian number W, the result is
-// (W >> 16 on phase 0) | (W on phase 1) | (W << 16 on phase 2).
-void ExchangeFirstAndThird(const std::uint8_t* s, std::uint8_t* d, std::uint32_t count)
-{
-    std::uint32_t i = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-        constexpr std::uint64_t down0 = PhaseMask(0, 0), keep0 = PhaseMask(0, 1), up0 = PhaseMask(0, 2);
-        constexpr std::uint64_t down1 = PhaseMask(1, 0), keep1 = PhaseMask(1, 1), up1 = PhaseMask(1, 2);
-        constexpr std::uint64_t down2 = PhaseMask(2, 0), keep2 = PhaseMask(2, 1), up2 = PhaseMask(2, 2);
-        for (; count - i >= 8; i += 8, s += 24, d += 24) {
-            std::uint64_t w0, w1, w2;
-            std::memcpy(&w0, s, 8);
-            std::memcpy(&w1, s + 8, 8);
-            std::memcpy(&w2, s + 16, 8);
-            const std::uint64_t r0 = (((w0 >> 16) | (w1 << 48)) & down0) | (w0 & keep0) | ((w0 << 16) & up0);
-            const std::uint64_t r1 =
-                (((w1 >> 16) | (w2 << 48)) & down1) | (w1 & keep1) | (((w1 << 16) | (w0 >> 48)) & up1);
-            const std::uint64_t r2 = ((w2 >> 16) & down2) | (w2 & keep2) | (((w2 << 16) | (w1 >> 48)) & up2);
-            std::memcpy(d, &r0, 8);
-            std::memcpy(d + 8, &r1, 8);
-            std::memcpy(d + 16, &r2, 8);
-        }
-    }
-    ConvertBytes<true, 3, 3, false>(s, d, count - i);
-}
-
 template <bool Reverse>
 void ConvertBytesFast(const TColorManager& manager, const TRowJob& job)
 {
@@ -141,13 +99,28 @@ void ConvertBytesFast(const TColorManager& manager, const TRowJob& job)
     if (!Reverse && sameStride)
         std::memmove(d, s, std::size_t{job.Count} * (inAlpha ? 4 : 3));
     else if (!inAlpha && !outAlpha)
-        ExchangeFirstAndThird(s, d, job.Count);
+        RowKernels().ExchangeFirstAndThird3(s, d, job.Count);
     else if (inAlpha && outAlpha)
-        ConvertBytes<Reverse, 4, 4, true>(s, d, job.Count);
+        RowKernels().ExchangeFirstAndThird4(s, d, job.Count);
     else if (inAlpha)
         ConvertBytes<Reverse, 4, 3, false>(s, d, job.Count);
     else
         ConvertBytes<Reverse, 3, 4, false>(s, d, job.Count);
+}
+
+// 16 bits to 8 under the same conditions, alpha on both sides or neither:
+// the samples are narrowed in one pass and the order set right in a second
+// one over the target, still in cache.
+template <bool Reverse>
+void NarrowFast(const TColorManager& manager, const TRowJob& job)
+{
+    const unsigned samples = (manager.InFlags & cfAlpha) != 0 ? 4 : 3;
+    auto* d = static_cast<std::uint8_t*>(job.Target);
+    const TRowKernels& kernels = RowKernels();
+    kernels.Narrow16To8(static_cast<const std::uint8_t*>(job.Sources[0]), d, std::size_t{job.Count} * samples,
+                        (manager.InFlags & cfSwapBytes) != 0);
+    if constexpr (Reverse)
+        (samples == 4 ? kernels.ExchangeFirstAndThird4 : kernels.ExchangeFirstAndThird3)(d, d, job.Count);
 }
 
 template <bool Reverse>
@@ -156,8 +129,11 @@ void ConvertRgb(const TColorManager& manager, const TRowJob& job)
     const bool in16 = manager.InBitsPerSample() == 16;
     const bool out16 = manager.OutBitsPerSample() == 16;
     const bool plain = job.Mask == 0xFF && job.Sources.size() == 1 && (manager.OutFlags & cfGamma) == 0;
+    const bool sameAlpha = ((manager.InFlags ^ manager.OutFlags) & cfAlpha) == 0;
     if (!in16 && !out16 && plain)
         ConvertBytesFast<Reverse>(manager, job);
+    else if (in16 && !out16 && plain && sameAlpha)
+        NarrowFast<Reverse>(manager, job);
     else if (!in16 && !out16)
         ConvertRows<Reverse, false, false>(manager, job);
     else if (!in16)

@@ -2,6 +2,7 @@
 
 #include "library/FileOpenError.h"
 #include "library/ListingTexts.h"
+#include "library/Mp4File.h"
 #include "transfer/FileNames.h"
 
 #include <QLocale>
@@ -79,11 +80,16 @@ std::array<std::string, 7> RowDetails(TPlatform& platform, const std::filesystem
     }
     // For videos, opening the file is the look-up: only a file that cannot
     // be opened costs a second one, which tells a vanished file from one
-    // that cannot be read.
+    // that cannot be read. One opening serves title and profile; the
+    // profile is reset first, as its own reading would reset it even when
+    // the opening fails. The profile's box lies near the start, where the
+    // file's first read already is, so it is read first.
     std::string title;
+    profile = TVideoProfile();
     try {
-        title = vidlark::ReadPspTitle(nativeFile, fullPath);
-        vidlark::ReadVideoProfile(nativeFile, fullPath, profile);
+        TMp4File video(nativeFile, fullPath);
+        vidlark::ReadVideoProfile(video, profile);
+        title = vidlark::ReadPspTitle(video);
     } catch (const EFileOpenError&) {
         if (platform.FileExists(nativeFile.string()))
             throw;

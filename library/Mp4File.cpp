@@ -10,10 +10,13 @@ namespace vidlark {
 TMp4File::TMp4File(const std::filesystem::path& file, const std::string& shownName)
 {
     // Only a plain file can hold the boxes; opening a pipe would wait for a
-    // writer for ever.
+    // writer for ever. The size of anything else is an error, so one look
+    // tells both.
     std::error_code ec;
-    if (std::filesystem::status(file, ec).type() != std::filesystem::file_type::regular)
+    const std::uintmax_t length = std::filesystem::file_size(file, ec);
+    if (ec)
         throw EFileOpenError(shownName);
+    FileLength = static_cast<std::int64_t>(std::min<std::uintmax_t>(length, static_cast<std::uintmax_t>(MaxLength)));
     // Unbuffered: the window below is the only buffer.
     Stream.rdbuf()->pubsetbuf(nullptr, 0);
     Stream.open(file, std::ios::in | std::ios::binary);
@@ -41,22 +44,16 @@ bool TMp4File::Holds(std::int64_t position, std::size_t count)
         return false;
     if (InWindow(position, count))
         return true;
-    if (FileLength)
-        return position + static_cast<std::int64_t>(count) <= *FileLength;
-    // The walk reads here next, so finding out costs no extra read.
-    FillWindow(position);
-    return WindowFill >= count;
+    return position + static_cast<std::int64_t>(count) <= FileLength;
 }
 
 bool TMp4File::FillWindow(std::int64_t start)
 {
     WindowStart = start;
     WindowFill = 0;
-    // No more than the file holds once its end is known: asking for more
-    // costs a read that only sees the end.
-    std::int64_t want = static_cast<std::int64_t>(WindowSize);
-    if (FileLength)
-        want = std::min(want, *FileLength - start);
+    // No more than the file holds: asking for more costs a read that only
+    // sees the end.
+    const std::int64_t want = std::min(static_cast<std::int64_t>(WindowSize), FileLength - start);
     if (want <= 0)
         return true;
     if (StreamPos != start) {
@@ -77,9 +74,9 @@ bool TMp4File::FillWindow(std::int64_t start)
     }
     WindowFill = static_cast<std::size_t>(got);
     StreamPos += got;
-    // A short read is the end of the file (the stream reads until it has
-    // all or sees the end).
-    if (got < want && !FileLength)
+    // A short read is the end of a file that shrank since it was opened (the
+    // stream reads until it has all or sees the end).
+    if (got < want)
         FileLength = start + got;
     return true;
 }

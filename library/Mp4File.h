@@ -12,8 +12,8 @@ namespace vidlark {
 // One file opened read-only for the metadata walks. Positions are 64-bit and
 // may lie past the end; a read that does not lie wholly inside the file
 // gives nothing. A small window keeps neighbouring box headers to one read
-// of the system, and the file's length is learnt only where the walk meets
-// it, so a walk that stays near the start needs no more than one read.
+// of the system; the length is the one the file had at opening, so no read
+// goes past it only to find the end.
 class TMp4File {
 public:
     // Throws EFileOpenError naming shownName when the file cannot be read.
@@ -36,7 +36,10 @@ public:
     // No file is longer; sums of a position and a 32-bit size stay well
     // inside 64 bits.
     static constexpr std::int64_t MaxLength = std::int64_t{1} << 60;
-    static constexpr std::size_t WindowSize = 256;
+    // One page: the system reads no less from the device, and the boxes at
+    // the end of a small video (moov, its tracks and the title) then come
+    // in one read instead of a seek and a read for each.
+    static constexpr std::size_t WindowSize = 4096;
 
 private:
     bool Read(std::uint8_t* out, std::size_t count);
@@ -45,7 +48,7 @@ private:
     bool FillWindow(std::int64_t start);
 
     std::ifstream Stream;
-    std::optional<std::int64_t> FileLength;   // once a read has met the end
+    std::int64_t FileLength = 0;   // at opening, or where a read met the end
     std::int64_t Pos = 0;
     std::int64_t StreamPos = 0;
     std::array<std::uint8_t, WindowSize> Window{};

@@ -122,6 +122,12 @@ float FrameRateValue(const std::array<std::uint8_t, 4>& bytes)
 std::string ReadPspTitle(const std::filesystem::path& fileName, const std::string& shownName)
 {
     TMp4File file(fileName, shownName);
+    return ReadPspTitle(file);
+}
+
+std::string ReadPspTitle(TMp4File& file)
+{
+    file.Seek(0);
     const auto moov = FindBox(file, BoxType("moov"), std::nullopt);
     if (!moov)
         return {};
@@ -143,6 +149,13 @@ void ReadVideoProfile(const std::filesystem::path& fileName, const std::string& 
 {
     profile = TVideoProfile();
     TMp4File file(fileName, shownName);
+    ReadVideoProfile(file, profile);
+}
+
+void ReadVideoProfile(TMp4File& file, TVideoProfile& profile)
+{
+    profile = TVideoProfile();
+    file.Seek(0);
     const auto uuid = FindBox(file, BoxType("uuid"), std::nullopt);
     if (!uuid)
         return;

@@ -10,6 +10,8 @@
 
 namespace vidlark {
 
+class TMp4File;
+
 // The video facts of one file; all empty (0, "") when it has no profile.
 struct TVideoProfile {
     std::string Codec;          // four-character code, a-z upper-cased ("MP4V")
@@ -30,5 +32,10 @@ std::string ReadPspTitle(const std::filesystem::path& file, const std::string& s
 // top-level uuid box. Throws like ReadPspTitle, the profile already reset.
 void ReadVideoProfile(const std::filesystem::path& file, const std::string& shownName,
                       TVideoProfile& profile);
+
+// The same from a file already open, for a caller that wants both: one
+// opening serves the two walks. Each starts from the beginning of the file.
+std::string ReadPspTitle(TMp4File& file);
+void ReadVideoProfile(TMp4File& file, TVideoProfile& profile);
 
 } // namespace vidlark

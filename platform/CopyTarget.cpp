@@ -3,6 +3,7 @@
 #include "platform/CopyError.h"
 #include "platform/CopyLeftovers.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -112,15 +113,34 @@ std::size_t TCopyTarget::Write(const std::byte* data, std::size_t length)
     ThrowIf(Calls.SyncRange(File.Get(), offset, static_cast<std::int64_t>(done), SYNC_FILE_RANGE_WRITE),
             "write-back failed");
     Pending.push_back({offset, static_cast<std::int64_t>(done)});
-    while (Pending.size() > WriteBackDepth) {
-        const auto [blockOffset, blockLength] = Pending.front();
-        ThrowIf(Calls.SyncRange(File.Get(), blockOffset, blockLength,
-                                SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER),
-                "write-back failed");
-        Settled += blockLength;
-        Pending.pop_front();
-    }
+    PendingBytes += static_cast<std::int64_t>(done);
+    const std::int64_t window = WriteBackWindow();
+    while (PendingBytes > window)
+        SettleOldestBlock();
     return done;
+}
+
+std::int64_t TCopyTarget::WriteBackWindow() const
+{
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - Started).count();
+    const double bytesPerSecond = seconds > 0 ? static_cast<double>(SettledTotal) / seconds : 0;
+    const double wanted = bytesPerSecond * std::chrono::duration<double>(WriteBackTime).count();
+    return static_cast<std::int64_t>(
+        std::clamp(wanted, static_cast<double>(MinWriteBackBytes), static_cast<double>(MaxWriteBackBytes)));
+}
+
+void TCopyTarget::SettleOldestBlock()
+{
+    const auto [offset, length] = Pending.front();
+    ThrowIf(Calls.SyncRange(File.Get(), offset, length,
+                            SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER),
+            "write-back failed");
+    // Only advice: a page the kernel keeps costs memory, not correctness.
+    ::posix_fadvise(File.Get(), offset, length, POSIX_FADV_DONTNEED);
+    Settled += length;
+    SettledTotal += length;
+    PendingBytes -= length;
+    Pending.pop_front();
 }
 
 std::int64_t TCopyTarget::TakeSettledBytes()
@@ -144,8 +164,9 @@ void TCopyTarget::Commit(std::int64_t lastWriteSeconds)
                          Rule == TReplaceRule::rrNeverReplace),
             "cannot rename to " + TargetName);
     Committed = true;
-    for (const auto& block : Pending)
-        Settled += block.second;
+    Settled += PendingBytes;
+    SettledTotal += PendingBytes;
+    PendingBytes = 0;
     Pending.clear();
     const int folderError = Calls.Fsync(Folder.Get());
     if (folderError != EINVAL) // folders that cannot be synced keep their entries anyway

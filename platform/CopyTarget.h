@@ -3,9 +3,10 @@
 #include "platform/FileCalls.h"
 #include "platform/FileDescriptor.h"
 
+#include <chrono>
 #include <cstddef>
-#include <deque>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <string>
 
@@ -21,11 +22,14 @@ enum class TReplaceRule {
 // reached the device; a copy that ends any other way removes the temporary
 // file, so the target is either the whole new file or what was there before.
 //
-// Write-back is started after every block and waited for WriteBackDepth
-// blocks behind, so the page cache holds at most that many blocks of this file
-// and the progress shown (TakeSettledBytes) is what the device has. Waiting
-// only one block behind keeps too little in flight: the copy then takes about
-// twice as long as cp followed by sync.
+// Write-back is started after every block and waited for, oldest block
+// first, once more bytes are in write-back than the device writes in
+// WriteBackTime at the pace this copy has seen so far, within MinWriteBack-
+// Bytes and MaxWriteBackBytes. The progress shown (TakeSettledBytes) is what
+// the device has. A slow stick so keeps little unwritten data and shows
+// progress soon; a fast disk gets enough queued to stay busy while this
+// process waits for the processor (a fixed 8 MiB ran dry there). Blocks
+// that were waited for leave the page cache, since nothing reads them back.
 class TCopyTarget {
 public:
     // Removes temporary files that an interrupted copy left in the folder, then
@@ -49,8 +53,10 @@ public:
     int WriteError() const { return LastWriteError; }
     const std::string& TemporaryName() const { return TempName; }
 
-    // Blocks whose write-back may run at once.
-    static constexpr std::size_t WriteBackDepth = 16;
+    // Bounds of the bytes whose write-back may run at once.
+    static constexpr std::int64_t MinWriteBackBytes = std::int64_t{8} << 20;
+    static constexpr std::int64_t MaxWriteBackBytes = std::int64_t{128} << 20;
+    static constexpr std::chrono::milliseconds WriteBackTime{250};
 
     // Temporary files of this engine begin and end so; nothing else does.
     static bool IsTemporaryName(const std::string& name);
@@ -58,6 +64,8 @@ public:
 private:
     void RemoveLeftovers();
     void CreateTemporary();
+    std::int64_t WriteBackWindow() const;
+    void SettleOldestBlock();
 
     TFileCalls& Calls;
     TReplaceRule Rule;
@@ -68,7 +76,10 @@ private:
     bool Committed = false;
     std::int64_t Written = 0;
     std::deque<std::pair<std::int64_t, std::int64_t>> Pending; // offset, length of blocks in write-back
-    std::int64_t Settled = 0;
+    std::int64_t PendingBytes = 0;
+    std::int64_t Settled = 0;      // not yet taken
+    std::int64_t SettledTotal = 0;
+    std::chrono::steady_clock::time_point Started = std::chrono::steady_clock::now();
     int LastWriteError = 0;
 };
 

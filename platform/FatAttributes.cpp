@@ -9,12 +9,15 @@
 
 namespace vidlark {
 
+bool IsOnFatVolume(const std::filesystem::path& folder)
+{
+    struct statfs fs;
+    return ::statfs(folder.c_str(), &fs) == 0 && fs.f_type == MSDOS_SUPER_MAGIC;
+}
+
 TFatAttributes ReadFatAttributes(const std::filesystem::path& path)
 {
     TFatAttributes result;
-    struct statfs fs;
-    if (::statfs(path.c_str(), &fs) != 0 || fs.f_type != MSDOS_SUPER_MAGIC)
-        return result;
     const TFileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     __u32 attributes = 0;
     if (!fd.IsOpen() || ::ioctl(fd.Get(), FAT_IOCTL_GET_ATTRIBUTES, &attributes) != 0)

@@ -11,6 +11,11 @@ struct TFatAttributes {
     bool System = false;
 };
 
+// True when the folder lies on a FAT volume. A listing asks once per folder:
+// the files in a folder lie on its volume.
+bool IsOnFatVolume(const std::filesystem::path& folder);
+
+// Reads the attributes of a file on a FAT volume.
 TFatAttributes ReadFatAttributes(const std::filesystem::path& path);
 
 } // namespace vidlark

@@ -51,6 +51,7 @@ std::vector<TSearchRec> TLocalPlatform::FindFiles(const std::string& folder, con
     const auto native = ResolvePath(folder);
     if (!native)
         return found;
+    const bool fat = IsOnFatVolume(*native);
     std::error_code ec;
     for (fs::directory_iterator it(*native, ec), end; !ec && it != end; it.increment(ec)) {
         TSearchRec rec;
@@ -65,7 +66,7 @@ std::vector<TSearchRec> TLocalPlatform::FindFiles(const std::string& folder, con
             const auto size = it->file_size(entryError);
             rec.Size = entryError ? 0 : static_cast<std::int64_t>(size);
         }
-        const TFatAttributes attributes = ReadFatAttributes(it->path());
+        const TFatAttributes attributes = fat ? ReadFatAttributes(it->path()) : TFatAttributes();
         rec.Hidden = rec.Name.front() == '.' || attributes.Hidden;
         rec.System = attributes.System;
         found.push_back(std::move(rec));

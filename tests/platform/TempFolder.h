@@ -11,15 +11,19 @@ namespace vidlark {
 // A folder of its own for one test, removed with everything in it.
 class TTempFolder {
 public:
-    TTempFolder()
+    // The path stays empty when the folder cannot be made.
+    explicit TTempFolder(const std::filesystem::path& base = std::filesystem::temp_directory_path(),
+                         const std::string& prefix = "vidlark-test-")
     {
-        std::string name = (std::filesystem::temp_directory_path() / "vidlark-test-XXXXXX").string();
-        path_ = ::mkdtemp(name.data());
+        std::string name = (base / (prefix + "XXXXXX")).string();
+        if (::mkdtemp(name.data()))
+            path_ = name;
     }
     ~TTempFolder()
     {
         std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
+        if (!path_.empty())
+            std::filesystem::remove_all(path_, ec);
     }
     TTempFolder(const TTempFolder&) = delete;
     TTempFolder& operator=(const TTempFolder&) = delete;

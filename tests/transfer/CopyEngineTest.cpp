@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <cstdlib>
 #include <ctime>
 #include <sys/resource.h>
@@ -64,25 +65,51 @@ TEST(CopyEngine, CopiesEveryByteOfSizesAroundTheBlockSize)
     }
 }
 
-TEST(CopyEngine, ProgressCountsABlockOnlyOnceItsWriteBackWasWaitedFor)
+// The real calls on a device that takes 20 ms to finish each block it is
+// waited for (26 MB/s at most, so the window stays at its minimum), counting
+// what was waited for and synced.
+class TSlowDeviceCalls : public TFileCalls {
+public:
+    int SyncRange(int fd, std::int64_t offset, std::int64_t length, unsigned flags) override
+    {
+        if (flags & SYNC_FILE_RANGE_WAIT_AFTER) {
+            ::usleep(20000);
+            WaitedBytes += length;
+        }
+        return TFileCalls::SyncRange(fd, offset, length, flags);
+    }
+    int Fsync(int fd) override
+    {
+        ++Fsyncs;
+        return TFileCalls::Fsync(fd);
+    }
+    std::int64_t WaitedBytes = 0;
+    int Fsyncs = 0;
+};
+
+TEST(CopyEngine, ProgressCountsOnlyWhatWasWaitedForOrSynced)
 {
     TTempFolder folder;
-    const auto depth = static_cast<int>(TCopyTarget::WriteBackDepth);
-    const int blocks = depth + 3;
+    const auto block = static_cast<std::int64_t>(CopyBlockSize);
+    const auto windowBlocks = static_cast<int>(TCopyTarget::MinWriteBackBytes / block);
+    const int blocks = windowBlocks + 3;
     WriteFile(folder / "src.bin", PatternBytes(static_cast<std::size_t>(blocks) * CopyBlockSize));
+    TSlowDeviceCalls calls;
     std::vector<std::int64_t> settledAfterBlock;
     TCopyRun run;
-    ASSERT_TRUE(Copy(folder / "src.bin", folder / "dst.bin", run, TReplaceRule::rrReplace, TFileCalls::System(),
-                     [&](int) {
-                         settledAfterBlock.push_back(run.SettledTotal);
-                         return false;
-                     }));
-    const auto block = static_cast<std::int64_t>(CopyBlockSize);
+    ASSERT_TRUE(Copy(folder / "src.bin", folder / "dst.bin", run, TReplaceRule::rrReplace, calls, [&](int) {
+        settledAfterBlock.push_back(run.SettledTotal);
+        EXPECT_EQ(run.SettledTotal, calls.WaitedBytes);
+        EXPECT_EQ(calls.Fsyncs, 0);
+        return false;
+    }));
     std::vector<std::int64_t> expected;
     for (int k = 1; k <= blocks; ++k)
-        expected.push_back(std::max(0, k - depth) * block);
+        expected.push_back(std::max(0, k - windowBlocks) * block);
     EXPECT_EQ(settledAfterBlock, expected);
+    // The rest counts once the file and its folder are synced.
     EXPECT_EQ(run.SettledTotal, blocks * block);
+    EXPECT_EQ(calls.Fsyncs, 2);
 }
 
 TEST(CopyEngine, TargetTakesTheSourceTimeInDosSteps)
