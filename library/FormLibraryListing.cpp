@@ -1,8 +1,8 @@
 #include "app/TTovan_Form1.h"
 
-#include "library/FileOpenError.h"
-#include "library/ListingTexts.h"
-#include "transfer/FileNames.h"
+#include "media/FileOpenError.h"
+#include "media/ListingTexts.h"
+#include "media/FileNames.h"
 
 #include <QLocale>
 
