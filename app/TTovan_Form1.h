@@ -8,7 +8,7 @@
 #include "app/DriveComboBox.h"
 #include "app/PictureBox.h"
 #include "app/SpeedButton.h"
-#include "library/PspMetadata.h"
+#include "media/PspMetadata.h"
 #include "platform/Platform.h"
 
 #include <QAction>

@@ -8,7 +8,7 @@
 //   vidlark_listing_bench once FOLDER PART     one pass of listing, reader,
 //                                              floor or none (for strace -c)
 #include "app/TTovan_Form1.h"
-#include "library/PspMetadata.h"
+#include "media/PspMetadata.h"
 #include "platform/FakePlatform.h"
 #include "tests/platform/TempFolder.h"
 

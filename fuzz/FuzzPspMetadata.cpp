@@ -1,6 +1,6 @@
 // The MP4 metadata reader on arbitrary bytes: both walks, through a file
 // since the reader reads files.
-#include "library/PspMetadata.h"
+#include "media/PspMetadata.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 #include "app/TTovan_Form1.h"
 
-#include "library/FileOpenError.h"
-#include "library/ListingTexts.h"
-#include "library/Mp4File.h"
-#include "transfer/FileNames.h"
+#include "media/FileNames.h"
+#include "media/FileOpenError.h"
+#include "media/ListingTexts.h"
+#include "media/Mp4File.h"
 
 #include <QLocale>
 

@@ -1,6 +1,6 @@
 #include "app/TTovan_Form1.h"
 
-#include "library/FileOpenError.h"
+#include "media/FileOpenError.h"
 
 namespace vidlark {
 

@@ -3,7 +3,7 @@
 #include "app/TTovan_Form1.h"
 
 #include "library/SelectedRow.h"
-#include "transfer/FileNames.h"
+#include "media/FileNames.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -5,7 +5,7 @@
 #include "platform/CopySource.h"
 #include "platform/CopyTarget.h"
 #include "transfer/BlockCopy.h"
-#include "transfer/FileNames.h"
+#include "media/FileNames.h"
 #include "transfer/Gauge.h"
 
 #include <exception>

@@ -4,9 +4,9 @@
 
 #include "app/TTovan_Form1.h"
 
-#include "transfer/FileNames.h"
+#include "media/FileNames.h"
 #include "transfer/TransferQueue.h"
-#include "transfer/VideoCodec.h"
+#include "media/VideoCodec.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>

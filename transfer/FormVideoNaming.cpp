@@ -1,6 +1,6 @@
 #include "app/TTovan_Form1.h"
 
-#include "transfer/FileNames.h"
+#include "media/FileNames.h"
 #include "transfer/VideoNaming.h"
 
 #include <unordered_set>

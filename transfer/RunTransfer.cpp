@@ -3,11 +3,11 @@
 
 #include "app/TTovan_Form1.h"
 
-#include "transfer/FileNames.h"
+#include "media/FileNames.h"
 #include "transfer/Gauge.h"
 #include "transfer/Sidecar.h"
 #include "transfer/TransferQueue.h"
-#include "transfer/VideoCodec.h"
+#include "media/VideoCodec.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "transfer/Sidecar.h"
 
-#include "transfer/FileNames.h"
+#include "media/FileNames.h"
 
 namespace vidlark {
 

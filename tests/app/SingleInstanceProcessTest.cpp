@@ -1,5 +1,6 @@
 // The real program started twice: the second copy ends at once, silently.
 #include "platform/SingleInstance.h"
+#include "tests/app/ProgramEnvironment.h"
 #include "tests/platform/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -25,15 +26,6 @@ protected:
     {
         // A copy of the program of its own, so its settings file lands here.
         std::filesystem::copy_file(VIDLARK_PROGRAM, program);
-        std::filesystem::create_directories(temp / "home");
-        std::filesystem::create_directories(temp / "runtime");
-        std::filesystem::permissions(temp / "runtime", std::filesystem::perms::owner_all);
-        environment.insert("HOME", QString::fromStdString((temp / "home").string()));
-        environment.insert("XDG_RUNTIME_DIR", QString::fromStdString((temp / "runtime").string()));
-        environment.insert("XDG_CONFIG_HOME", QString::fromStdString((temp / "home/.config").string()));
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        environment.remove("DISPLAY");
-        environment.remove("WAYLAND_DISPLAY");
     }
     ~TwoCopies() override
     {
@@ -84,7 +76,7 @@ protected:
 
     TTempFolder temp;
     std::filesystem::path program = temp / "vidlark";
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = ProgramEnvironment(temp.Path());
     QProcess first;
     QProcess second;
 };

@@ -3,7 +3,7 @@
 // that the listing tests put on it.
 
 #include "tests/app/WindowFixture.h"
-#include "tests/library/Mp4Bytes.h"
+#include "tests/media/Mp4Bytes.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

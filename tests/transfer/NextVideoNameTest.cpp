@@ -1,4 +1,4 @@
-#include "library/FileOpenError.h"
+#include "media/FileOpenError.h"
 #include "tests/library/LibraryWindowFixture.h"
 
 namespace vidlark::test {

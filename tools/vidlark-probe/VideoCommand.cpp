@@ -1,8 +1,8 @@
 #include "tools/vidlark-probe/ProbeCommands.h"
 
-#include "library/FileOpenError.h"
-#include "library/ListingTexts.h"
-#include "library/PspMetadata.h"
+#include "media/FileOpenError.h"
+#include "media/ListingTexts.h"
+#include "media/PspMetadata.h"
 
 #include <cstdio>
 

@@ -21,11 +21,16 @@ constexpr TCommand Commands[] = {
      vidlark::probe::PictureCommand},
 };
 
+void PrintUsage(std::ostream& stream)
+{
+    stream << "usage: vidlark-probe COMMAND ARGUMENTS...\n";
+    for (const TCommand& command : Commands)
+        stream << "  " << command.Usage << '\n';
+}
+
 int Usage()
 {
-    std::cerr << "usage: vidlark-probe COMMAND ARGUMENTS...\n";
-    for (const TCommand& command : Commands)
-        std::cerr << "  " << command.Usage << '\n';
+    PrintUsage(std::cerr);
     return 2;
 }
 
@@ -36,6 +41,10 @@ int main(int argc, char** argv)
     if (argc < 2)
         return Usage();
     const std::string_view name = argv[1];
+    if (name == "--help" || name == "-h") {
+        PrintUsage(std::cout);
+        return 0;
+    }
     for (const TCommand& command : Commands) {
         if (command.Name == name)
             return command.Run(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);

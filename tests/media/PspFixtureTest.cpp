@@ -1,4 +1,4 @@
-#include "library/PspMetadata.h"
+#include "media/PspMetadata.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "library/FileOpenError.h"
-#include "library/PspMetadata.h"
-#include "tests/library/Mp4Bytes.h"
+#include "media/FileOpenError.h"
+#include "media/PspMetadata.h"
+#include "tests/media/Mp4Bytes.h"
 #include "tests/platform/TempFolder.h"
 
 #include <gtest/gtest.h>

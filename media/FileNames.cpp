@@ -1,4 +1,4 @@
-#include "transfer/FileNames.h"
+#include "media/FileNames.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "library/Utf16.h"
+#include "media/Utf16.h"
 
 namespace vidlark {
 namespace {

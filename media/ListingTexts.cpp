@@ -1,4 +1,4 @@
-#include "library/ListingTexts.h"
+#include "media/ListingTexts.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,7 +1,7 @@
-#include "transfer/VideoCodec.h"
+#include "media/VideoCodec.h"
 
-#include "library/FileOpenError.h"
-#include "library/PspMetadata.h"
+#include "media/FileOpenError.h"
+#include "media/PspMetadata.h"
 
 namespace vidlark {
 

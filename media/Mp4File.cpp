@@ -1,6 +1,6 @@
-#include "library/Mp4File.h"
+#include "media/Mp4File.h"
 
-#include "library/FileOpenError.h"
+#include "media/FileOpenError.h"
 
 #include <algorithm>
 #include <cstring>

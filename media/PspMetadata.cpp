@@ -1,7 +1,7 @@
-#include "library/PspMetadata.h"
+#include "media/PspMetadata.h"
 
-#include "library/Mp4File.h"
-#include "library/Utf16.h"
+#include "media/Mp4File.h"
+#include "media/Utf16.h"
 
 #include <array>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "library/ListingTexts.h"
+#include "media/ListingTexts.h"
 
 #include <gtest/gtest.h>
 
