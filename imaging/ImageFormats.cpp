@@ -5,6 +5,7 @@
 #include "imaging/Icon.h"
 #include "imaging/JPEGImage.h"
 #include "imaging/Metafile.h"
+#include "imaging/TIFFGraphic.h"
 #include "imaging/TargaGraphic.h"
 
 #include <optional>
@@ -26,6 +27,7 @@ constexpr std::pair<TReader, TGraphicClass> ReaderClasses[] = {
     {TReader::Metafile, &TMetafile::ClassInfo},
     {TReader::JPEG, &TJPEGImage::ClassInfo},
     {TReader::Targa, &TTargaGraphic::ClassInfo},
+    {TReader::TIFF, &TTIFFGraphic::ClassInfo},
 };
 
 TGraphicClass ClassOf(TReader reader)
