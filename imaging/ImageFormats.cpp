@@ -1,6 +1,7 @@
 #include "imaging/ImageFormats.h"
 
 #include "imaging/Bitmap.h"
+#include "imaging/EPSGraphic.h"
 #include "imaging/GraphicStrings.h"
 #include "imaging/Icon.h"
 #include "imaging/JPEGImage.h"
@@ -28,6 +29,7 @@ constexpr std::pair<TReader, TGraphicClass> ReaderClasses[] = {
     {TReader::JPEG, &TJPEGImage::ClassInfo},
     {TReader::Targa, &TTargaGraphic::ClassInfo},
     {TReader::TIFF, &TTIFFGraphic::ClassInfo},
+    {TReader::EPS, &TEPSGraphic::ClassInfo},
 };
 
 TGraphicClass ClassOf(TReader reader)

@@ -3,6 +3,7 @@
 // built here entry by entry for what those tools do not write, and one case
 // per refusal.
 
+#include "imaging/EPSGraphic.h"
 #include "imaging/FileFormatList.h"
 #include "imaging/ImageFormats.h"
 #include "imaging/Picture.h"
@@ -155,6 +156,17 @@ std::string Unsupported(const std::string& What)
 }
 const std::string Invalid = "Cannot load image. Invalid or unexpected TIF/TIFF image format.";
 
+// The picture against libtiff's reading of it, sample by sample.
+void ExpectLikeReference(const TGraphic& Graphic, const std::string& Name, int Tolerance)
+{
+    const test::TPnm Reference = test::ReadPnm(Fixtures / (Name + ".ppm"));
+    ASSERT_EQ(Graphic.GetWidth(), Reference.Width);
+    ASSERT_EQ(Graphic.GetHeight(), Reference.Height);
+    const Bytes Got = RgbOf(Graphic);
+    for (std::size_t i = 0; i < Got.size(); ++i)
+        ASSERT_NEAR(Got[i], Reference.Data[i], Tolerance) << "sample " << i;
+}
+
 } // namespace
 
 TEST(TIFFFixtures, MatchLibtiffsOwnReading)
@@ -181,12 +193,7 @@ TEST(TIFFFixtures, MatchLibtiffsOwnReading)
         ASSERT_TRUE(TTIFFGraphic::CanReadStream(Stream));
         std::unique_ptr<TTIFFGraphic> Graphic;
         ASSERT_NO_THROW(Graphic = Load(File));
-        const test::TPnm Reference = test::ReadPnm(Fixtures / (std::string(C.Name) + ".ppm"));
-        ASSERT_EQ(Graphic->GetWidth(), Reference.Width);
-        ASSERT_EQ(Graphic->GetHeight(), Reference.Height);
-        const Bytes Got = RgbOf(*Graphic);
-        for (std::size_t i = 0; i < Got.size(); ++i)
-            ASSERT_NEAR(Got[i], Reference.Data[i], C.Tolerance) << "sample " << i;
+        ExpectLikeReference(*Graphic, C.Name, C.Tolerance);
     }
 }
 
@@ -336,4 +343,47 @@ TEST(TIFFRegistration, ThreeExtensionsAndTheContentTest)
     const Bytes File = test::ReadFileBytes(Fixtures / "rgb-plain.tif");
     TMemoryStream Stream(File);
     EXPECT_EQ(List.ClassForContent(Stream), &TTIFFGraphic::ClassInfo);
+}
+
+TEST(EPSPreview, TheTIFFPreviewIsThePicture)
+{
+    const Bytes File = test::ReadFileBytes(Fixtures / "preview.eps");
+    TMemoryStream Stream(File);
+    ASSERT_TRUE(TEPSGraphic::CanReadStream(Stream));
+    EXPECT_EQ(Stream.GetPosition(), 0);
+    TEPSGraphic Graphic;
+    Graphic.LoadFromStream(Stream);
+    // A palette picture: 16-bit levels, see the palette fixture.
+    ExpectLikeReference(Graphic, "preview", 1);
+}
+
+TEST(EPSPreview, HeadersWithoutAPreviewInsideTheFileAreRefused)
+{
+    const Bytes Preview = test::ReadFileBytes(Fixtures / "preview.eps");
+    auto WithPreviewAt = [&](std::uint32_t Offset, std::uint32_t Length) {
+        Bytes File = Preview;
+        for (int i = 0; i < 4; ++i) {
+            File[20 + i] = static_cast<std::uint8_t>(Offset >> (8 * i));
+            File[24 + i] = static_cast<std::uint8_t>(Length >> (8 * i));
+        }
+        return File;
+    };
+    const Bytes Cases[] = {
+        WithPreviewAt(0, 0),                                            // no preview
+        WithPreviewAt(12, 5000),                                        // inside the header
+        WithPreviewAt(static_cast<std::uint32_t>(Preview.size()), 10), // past the end
+        WithPreviewAt(40, 0),                                           // empty
+        Bytes(Preview.begin(), Preview.begin() + 30),                   // the header alone
+    };
+    for (const Bytes& File : Cases) {
+        TMemoryStream Stream(File);
+        EXPECT_FALSE(TEPSGraphic::CanReadStream(Stream));
+        TEPSGraphic Graphic;
+        try {
+            Graphic.LoadFromStream(Stream);
+            ADD_FAILURE() << "loaded";
+        } catch (const EInvalidGraphic& E) {
+            EXPECT_STREQ(E.what(), "Cannot load image. Invalid or unexpected EPS image format.");
+        }
+    }
 }

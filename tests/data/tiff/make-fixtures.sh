@@ -1,7 +1,7 @@
 #!/bin/sh
 # Writes the TIFF fixtures with Pillow, libtiff's tiffcp and ImageMagick, and
 # beside each X.tif the picture libtiff itself reads from it (tiff2rgba),
-# as X.ppm. Needs python3-pil (for /usr/bin/python3), libtiff-tools and
+# as X.ppm; and an EPS file with a TIFF preview. Needs python3-pil (for /usr/bin/python3), libtiff-tools and
 # imagemagick.
 set -eu
 cd "$(dirname "$0")"
@@ -42,6 +42,19 @@ convert "$tmp/grey.tif" -depth 4 -compress none grey4.tif
 convert "$tmp/grey.tif" -depth 2 -compress none grey2.tif
 convert "$tmp/grey.tif" -define quantum:polarity=min-is-white -compress none grey-minwhite.tif
 convert "$tmp/bilevel.tif" -compress Fax bilevel-g3-magick.tif
+
+# An EPS file with a TIFF preview of rgb-plain's picture (quantized by the
+# writer); the preview's own reading by libtiff is preview.ppm.
+convert rgb-plain.tif ept2:preview.eps
+/usr/bin/python3 - "$tmp/preview.tif" <<'PY'
+import struct, sys
+data = open("preview.eps", "rb").read()
+offset, length = struct.unpack_from("<II", data, 20)
+open(sys.argv[1], "wb").write(data[offset:offset + length])
+PY
+tiff2rgba "$tmp/preview.tif" "$tmp/ref.tif"
+/usr/bin/python3 -c "from PIL import Image; import sys; Image.open(sys.argv[1]).convert('RGB').save(sys.argv[2])" \
+  "$tmp/ref.tif" preview.ppm
 
 for f in *.tif; do
   # tiff2rgba keeps a reversed fill order, which Pillow cannot read.
