@@ -387,3 +387,28 @@ TEST(EPSPreview, HeadersWithoutAPreviewInsideTheFileAreRefused)
         }
     }
 }
+
+TEST(TIFFJpegStrips, CutStripsGiveOneWarningPerLoad)
+{
+    // Every strip byte count of the file halved (tiffcp wrote them as SHORTs).
+    Bytes File = test::ReadFileBytes(Fixtures / "grey-jpeg.tif");
+    auto U16 = [&](std::size_t At) { return std::uint32_t(File[At] | File[At + 1] << 8); };
+    auto U32 = [&](std::size_t At) { return U16(At) | U16(At + 2) << 16; };
+    const std::size_t Directory = U32(4);
+    for (std::size_t i = 0; i < U16(Directory); ++i) {
+        const std::size_t Entry = Directory + 2 + 12 * i;
+        if (U16(Entry) != 279)
+            continue;
+        ASSERT_EQ(U16(Entry + 2), 3); // three SHORTs, beyond the entry
+        for (std::size_t s = 0, At = U32(Entry + 8); s < U32(Entry + 4); ++s, At += 2) {
+            const std::uint32_t Half = U16(At) / 2;
+            File[At] = static_cast<std::uint8_t>(Half);
+            File[At + 1] = static_cast<std::uint8_t>(Half >> 8);
+        }
+    }
+    std::vector<std::string> Warnings;
+    TTIFFGraphic::OnJpegWarning = [&](const std::string& Text) { Warnings.push_back(Text); };
+    EXPECT_NO_THROW(Load(File));
+    TTIFFGraphic::OnJpegWarning = nullptr;
+    EXPECT_EQ(Warnings, std::vector<std::string>{"JPEG decompression error. Unexpected end of input."});
+}
