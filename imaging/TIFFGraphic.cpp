@@ -4,6 +4,7 @@
 #include "imaging/ReaderChecks.h"
 #include "imaging/TIFFDirectory.h"
 #include "imaging/decoders/CCITTDecoder.h"
+#include "imaging/decoders/LZ77Decoder.h"
 #include "imaging/decoders/PackbitsRLEDecoder.h"
 #include "imaging/decoders/TIFFJPEGDecoder.h"
 #include "imaging/decoders/ThunderDecoder.h"
@@ -189,6 +190,8 @@ std::unique_ptr<TDecoder> DecoderFor(const TImageProperties& P, const TTIFFDirec
             RaiseUnsupported(gesSeparateJpegPlanes);
         return std::make_unique<TTIFFJPEGDecoder>(P, TTIFFGraphic::OnJpegWarning);
     case cmpThunderscan: return std::make_unique<TThunderDecoder>(P.Width);
+    // One zlib stream a strip.
+    case cmpDeflate: return std::make_unique<TLZ77Decoder>(Z_PARTIAL_FLUSH, true);
     default: RaiseUnsupported(gesCompressionScheme);
     }
 }
@@ -395,6 +398,10 @@ void TTIFFGraphic::LoadFromStream(TStream& Stream)
             std::uint8_t* Target = Buffer.data();
             Decoder->Unpack(Source, Target, static_cast<std::int32_t>(std::min<std::uint64_t>(Packed.size(), INT32_MAX)),
                             static_cast<std::int32_t>(Buffer.size()));
+            // Damaged deflate data fail the picture rather than show rows of 0.
+            if (const auto* Inflater = dynamic_cast<const TLZ77Decoder*>(Decoder.get());
+                Inflater && Inflater->ZLibResult() < 0 && Inflater->ZLibResult() != Z_BUF_ERROR)
+                throw EGraphicCompression(gesLZ77Error);
         }
         const std::uint8_t* Rows0 = Planes[0].data();
         if (Plan.SubX != 1 || Plan.SubY != 1) {

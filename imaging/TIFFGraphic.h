@@ -1,6 +1,6 @@
 #pragma once
 // TTIFFGraphic reads the first image of a TIFF file, stored in strips: plain,
-// Packbits, one-dimensional fax, JPEG or ThunderScan; grey (with alpha),
+// Packbits, one-dimensional fax, deflate, JPEG or ThunderScan; grey (with alpha),
 // palette, RGB(A), CMYK, YCbCr and CIE Lab; 1 to 16 bits per sample, chunky
 // or in separate planes. Every offset counts from the position at which the
 // load began, so other readers can read TIFF data inside their files.

@@ -185,6 +185,8 @@ TEST(TIFFFixtures, MatchLibtiffsOwnReading)
         {"grey-plain", 0},         {"grey-minwhite", 0},        {"grey2", 0},              {"grey4", 0},
         {"palette-plain", 1},      {"cmyk-plain", 1},           {"rgb-jpeg-ycbcr", 3},     {"grey-jpeg", 1},
         {"bilevel-g3", 0},         {"bilevel-g3-fill-lsb", 0},  {"bilevel-g3-magick", 0},  {"bilevel-packbits-lsb", 0},
+        {"rgb-deflate", 0},        {"rgb-deflate-predictor", 0}, {"rgb-deflate-predictor-separate", 0},
+        {"rgb16-deflate-predictor-bigendian", 0},
     };
     for (const TCase& C : Cases) {
         SCOPED_TRACE(C.Name);
@@ -257,6 +259,13 @@ TEST(TIFFStrips, PredictorWorksPerSampleAtEightAndSixteenBits)
     const auto Graphic = Load(Grey16.Build());
     EXPECT_EQ(Graphic->ScanLine(0)[0], 126);
     EXPECT_EQ(Graphic->ScanLine(0)[1], 127);
+}
+
+TEST(TIFFStrips, DamagedDeflateDataFailTheLoad)
+{
+    // A zlib header, then a block of the reserved type 3.
+    const Bytes File = Grey(2, 1, {{0x78, 0x9C, 0x07, 0x00}}).Set(259, 3, {8}).Build();
+    EXPECT_EQ(LoadError(File), "LZ77 decompression error.");
 }
 
 TEST(TIFFStrips, SubsampledYCbCrIsExpandedFromItsDataUnits)

@@ -31,6 +31,10 @@ PY
 tiffcp -B "$tmp/rgb.tif" rgb-bigendian.tif
 tiffcp -c packbits -r 4 "$tmp/rgb.tif" rgb-packbits-strips.tif
 tiffcp -p separate "$tmp/rgb.tif" rgb-separate.tif
+tiffcp -c zip -r 6 "$tmp/rgb.tif" rgb-deflate.tif
+tiffcp -c zip:2 -r 6 "$tmp/rgb.tif" rgb-deflate-predictor.tif
+tiffcp -c zip:2 -p separate "$tmp/rgb.tif" rgb-deflate-predictor-separate.tif
+convert "$tmp/rgb.tif" -depth 16 -endian MSB -compress zip -define tiff:predictor=2 rgb16-deflate-predictor-bigendian.tif
 tiffcp -c jpeg:90 -r 16 "$tmp/rgb.tif" rgb-jpeg-ycbcr.tif
 tiffcp -c jpeg:90 -r 8 "$tmp/grey.tif" grey-jpeg.tif
 tiffcp -c g3 -r 5 "$tmp/bilevel.tif" bilevel-g3.tif
