@@ -1,6 +1,7 @@
 #include "app/TTovan_Form1.h"
 
 #include "app/WindowFonts.h"
+#include "imaging/TIFFGraphic.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -60,6 +61,8 @@ TPictureBox* MakePicture(QWidget* parent, const QImage& picture, int left, int t
 
 TTovan_Form1::TTovan_Form1(TPlatform& platform, QWidget* parent) : QWidget(parent), Platform(platform)
 {
+    // Warnings of the JPEG library about a TIFF thumbnail reach the user.
+    TTIFFGraphic::OnJpegWarning = [this](const std::string& text) { Platform.ShowWarningBox(text); };
     InitWindowResources();
     BuildControls();
     BuildFolderMenu();
@@ -72,6 +75,7 @@ TTovan_Form1::TTovan_Form1(TPlatform& platform, QWidget* parent) : QWidget(paren
 
 TTovan_Form1::~TTovan_Form1()
 {
+    TTIFFGraphic::OnJpegWarning = nullptr;
     Platform.WatchMounts({});
 }
 

@@ -1,12 +1,14 @@
 #include "imaging/ImageFormats.h"
 
 #include "imaging/Bitmap.h"
+#include "imaging/EPSGraphic.h"
 #include "imaging/GraphicStrings.h"
 #include "imaging/Icon.h"
 #include "imaging/JPEGImage.h"
 #include "imaging/Metafile.h"
 #include "imaging/PPMGraphic.h"
 #include "imaging/SGIGraphic.h"
+#include "imaging/TIFFGraphic.h"
 #include "imaging/TargaGraphic.h"
 
 #include <optional>
@@ -30,6 +32,8 @@ constexpr std::pair<TReader, TGraphicClass> ReaderClasses[] = {
     {TReader::Targa, &TTargaGraphic::ClassInfo},
     {TReader::PPM, &TPPMGraphic::ClassInfo},
     {TReader::SGI, &TSGIGraphic::ClassInfo},
+    {TReader::TIFF, &TTIFFGraphic::ClassInfo},
+    {TReader::EPS, &TEPSGraphic::ClassInfo},
 };
 
 TGraphicClass ClassOf(TReader reader)

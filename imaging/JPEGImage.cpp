@@ -1,6 +1,6 @@
 #include "imaging/JPEGImage.h"
 
-#include "imaging/JpegShim.h"
+#include "imaging/JpegHandle.h"
 
 #include <algorithm>
 #include <memory>
@@ -12,11 +12,6 @@ constinit const TGraphicClassInfo TJPEGImage::ClassInfo{"TJPEGImage", &TGraphic:
                                                         CreateGraphic<TJPEGImage>, nullptr};
 
 namespace {
-
-struct TDecoderDeleter {
-    void operator()(VjDecoder* d) const { vj_destroy(d); }
-};
-using TDecoderPtr = std::unique_ptr<VjDecoder, TDecoderDeleter>;
 
 [[noreturn]] void RaiseJpegError(const VjDecoder* d)
 {
@@ -106,7 +101,7 @@ void TJPEGImage::LoadFromStream(TStream& stream)
     std::vector<std::uint8_t> data(static_cast<std::size_t>(remaining));
     stream.ReadBuffer(data.data(), data.size());
 
-    TDecoderPtr decoder(vj_create(MaxMemory, MaxScans));
+    TJpegDecoderPtr decoder(vj_create(MaxMemory, MaxScans));
     if (!decoder)
         throw std::bad_alloc();
     VjInfo info{};

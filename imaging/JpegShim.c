@@ -18,7 +18,10 @@ struct VjDecoder {
     jmp_buf Jump;
     int MaxScans;
     int Failed;
+    int KeepWarnings;
+    int WarningKept;
     char Message[JMSG_LENGTH_MAX + 64];
+    char Warning[JMSG_LENGTH_MAX + 64];
 };
 
 static VjDecoder* DecoderOf(j_common_ptr cinfo)
@@ -41,11 +44,24 @@ static void OnErrorExit(j_common_ptr cinfo)
 }
 
 /* Warnings are ignored, except running out of data: a truncated file is
- * refused rather than shown half grey. */
+ * refused rather than shown half grey. A decoder that keeps warnings keeps
+ * the first and goes on; the memory source then ends the image. */
 static void OnEmitMessage(j_common_ptr cinfo, int level)
 {
-    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) {
-        VjDecoder* d = DecoderOf(cinfo);
+    VjDecoder* d = DecoderOf(cinfo);
+    if (level >= 0)
+        return;
+    if (d->KeepWarnings) {
+        if (!d->WarningKept) {
+            if (cinfo->err->msg_code == JWRN_JPEG_EOF)
+                snprintf(d->Warning, sizeof d->Warning, "JPEG decompression error. Unexpected end of input.");
+            else
+                (*cinfo->err->format_message)(cinfo, d->Warning);
+            d->WarningKept = 1;
+        }
+        return;
+    }
+    if (cinfo->err->msg_code == JWRN_JPEG_EOF) {
         (*cinfo->err->format_message)(cinfo, d->Message);
         Fail(d);
     }
@@ -130,6 +146,16 @@ int vj_read_header(VjDecoder* d, const unsigned char* data, size_t size, VjInfo*
     default: info->Output = vjRGB; break;
     }
     info->AdobeInverted = d->Info.saw_Adobe_marker;
+    info->Precision = d->Info.data_precision;
+    info->SamplingX = d->Info.comp_info[0].h_samp_factor;
+    info->SamplingY = d->Info.comp_info[0].v_samp_factor;
+    info->OthersUnsampled = 1;
+    {
+        int ci;
+        for (ci = 1; ci < d->Info.num_components; ++ci)
+            if (d->Info.comp_info[ci].h_samp_factor != 1 || d->Info.comp_info[ci].v_samp_factor != 1)
+                info->OthersUnsampled = 0;
+    }
     /* Progressive data are held as coefficients for the whole image. */
     if (d->Info.progressive_mode) {
         int ci;
@@ -161,6 +187,7 @@ int vj_start(VjDecoder* d, int scaleDenom, int output, VjInfo* info)
     jpeg_start_decompress(&d->Info);
     info->OutWidth = d->Info.output_width;
     info->OutHeight = d->Info.output_height;
+    info->OutComponents = d->Info.output_components;
     return 0;
 }
 
@@ -188,4 +215,39 @@ int vj_finish(VjDecoder* d)
         return 1;
     jpeg_finish_decompress(&d->Info);
     return 0;
+}
+
+int vj_read_tables(VjDecoder* d, const unsigned char* data, size_t size)
+{
+    if (d->Failed)
+        return 1;
+    if (setjmp(d->Jump))
+        return 1;
+    jpeg_mem_src(&d->Info, data, (unsigned long)size);
+    return jpeg_read_header(&d->Info, FALSE) == JPEG_HEADER_TABLES_ONLY ? 0 : 2;
+}
+
+int vj_abort(VjDecoder* d)
+{
+    if (d->Failed)
+        return 1;
+    if (setjmp(d->Jump))
+        return 1;
+    jpeg_abort_decompress(&d->Info);
+    return 0;
+}
+
+void vj_declare_space(VjDecoder* d, int space)
+{
+    d->Info.jpeg_color_space = space == vjSpaceGray ? JCS_GRAYSCALE : space == vjSpaceYCbCr ? JCS_YCbCr : JCS_RGB;
+}
+
+void vj_keep_warnings(VjDecoder* d)
+{
+    d->KeepWarnings = 1;
+}
+
+const char* vj_warning(const VjDecoder* d)
+{
+    return d->WarningKept ? d->Warning : NULL;
 }

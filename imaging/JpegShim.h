@@ -15,6 +15,8 @@ extern "C" {
 typedef struct VjDecoder VjDecoder;
 
 enum VjOutput { vjGray = 0, vjRGB = 1, vjCMYK = 2 };
+/* The colour space stored data are declared to be in (vj_declare_space). */
+enum VjSpace { vjSpaceGray = 0, vjSpaceRGB = 1, vjSpaceYCbCr = 2 };
 
 typedef struct VjInfo {
     unsigned Width, Height;       /* of the stored image */
@@ -24,6 +26,10 @@ typedef struct VjInfo {
     size_t CoefficientBytes;      /* memory a progressive image's coefficients need */
     unsigned OutWidth, OutHeight; /* after vj_start, with the scaling */
     int OutBgr;                   /* after vj_start: colour rows come blue first */
+    int Precision;                /* bits per sample of the data */
+    int SamplingX, SamplingY;     /* of the first component */
+    int OthersUnsampled;          /* every other component is sampled 1 by 1 */
+    int OutComponents;            /* after vj_start: samples per output pixel */
 } VjInfo;
 
 /* maxMemory: libjpeg's cap on its own working memory, in bytes. maxScans:
@@ -41,6 +47,20 @@ int vj_start(VjDecoder* decoder, int scaleDenom, int output, VjInfo* info);
 int vj_read_rows(VjDecoder* decoder, unsigned char** rows, unsigned count, unsigned* read);
 int vj_finish(VjDecoder* decoder);
 const char* vj_message(const VjDecoder* decoder);
+
+/* Streams of several images (JPEG strips of a TIFF file). */
+/* Reads a table-only stream whose tables later images refer to; 2 when the
+ * data are something else. */
+int vj_read_tables(VjDecoder* decoder, const unsigned char* data, size_t size);
+/* Ends the image being read, so the next vj_read_header starts afresh. */
+int vj_abort(VjDecoder* decoder);
+/* Declares the stored colour space; call after vj_read_header. */
+void vj_declare_space(VjDecoder* decoder, int space);
+/* From now on warnings are kept (the first one, see vj_warning) instead of
+ * failing, and data that end early end the image with what was read. */
+void vj_keep_warnings(VjDecoder* decoder);
+/* The first warning kept since vj_keep_warnings, or NULL. */
+const char* vj_warning(const VjDecoder* decoder);
 
 #ifdef __cplusplus
 }

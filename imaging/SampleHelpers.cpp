@@ -21,10 +21,9 @@ void UndoPredictor(std::span<std::uint8_t> row, std::uint32_t count, unsigned by
     if (bytesPerPixel == 0 || row.size() <= bytesPerPixel)
         return;
     const std::size_t available = row.size() / bytesPerPixel - 1;
-    const std::size_t bytes = std::min<std::size_t>(count, available) * bytesPerPixel;
-    std::uint8_t* p = row.data() + bytesPerPixel;
-    for (std::size_t i = 0; i < bytes; ++i)
-        p[i] = static_cast<std::uint8_t>(p[i] + p[i - bytesPerPixel]);
+    const std::size_t end = bytesPerPixel + std::min<std::size_t>(count, available) * bytesPerPixel;
+    for (std::size_t i = bytesPerPixel; i < end; ++i)
+        row[i] = static_cast<std::uint8_t>(row[i] + row[i - bytesPerPixel]);
 }
 
 } // namespace vidlark

@@ -54,6 +54,11 @@ void TFakePlatform::ShowFailureBox(const std::string& text)
     FailureBoxes.push_back(FailureBoxText(text));
 }
 
+void TFakePlatform::ShowWarningBox(const std::string& text)
+{
+    WarningBoxes.push_back(text);
+}
+
 void TFakePlatform::ProcessMessages()
 {
     ++ProcessMessagesCalls;

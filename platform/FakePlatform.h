@@ -39,6 +39,7 @@ public:
     std::vector<TDialogRecord> Dialogs;
     std::vector<unsigned> Beeps;
     std::vector<std::string> FailureBoxes;   // as FailureBoxText made them
+    std::vector<std::string> WarningBoxes;
     std::vector<TOpenRecord> Opened;
     int ProcessMessagesCalls = 0;
 
@@ -57,6 +58,7 @@ public:
     TModalResult ShowMessageDialog(TDialogKind kind, const std::string& text) override;
     void MessageBeep(unsigned type) override;
     void ShowFailureBox(const std::string& text) override;
+    void ShowWarningBox(const std::string& text) override;
     void ProcessMessages() override;
     bool OpenWithAssociatedProgram(const std::string& path,
                                    const std::filesystem::path& workingFolder) override;

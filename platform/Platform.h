@@ -64,6 +64,8 @@ public:
     // The box for a failure that ended an event: titled "Vidlark"; the text is
     // shown as FailureBoxText makes it.
     virtual void ShowFailureBox(const std::string& text) = 0;
+    // A plain box captioned "Warning" with a warning of the JPEG library.
+    virtual void ShowWarningBox(const std::string& text) = 0;
     // Handles all pending window messages, then returns.
     virtual void ProcessMessages() = 0;
     // Opens a file with the program associated with it (no shell in between).

@@ -126,6 +126,14 @@ void TQtPlatform::ShowFailureBox(const std::string& text)
     box.exec();
 }
 
+void TQtPlatform::ShowWarningBox(const std::string& text)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), Q(text), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
 void TQtPlatform::ProcessMessages()
 {
     QCoreApplication::processEvents();

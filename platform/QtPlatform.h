@@ -21,6 +21,7 @@ public:
     TModalResult ShowMessageDialog(TDialogKind kind, const std::string& text) override;
     void MessageBeep(unsigned type) override;
     void ShowFailureBox(const std::string& text) override;
+    void ShowWarningBox(const std::string& text) override;
     void ProcessMessages() override;
     bool OpenWithAssociatedProgram(const std::string& path,
                                    const std::filesystem::path& workingFolder) override;

@@ -1,0 +1,97 @@
+#include "imaging/decoders/CCITTDecoder.h"
+
+#include "imaging/decoders/FaxBits.h"
+
+#include <algorithm>
+
+namespace vidlark {
+
+namespace {
+
+std::uint8_t ReverseBits(std::uint8_t Byte)
+{
+    Byte = static_cast<std::uint8_t>((Byte & 0xF0) >> 4 | (Byte & 0x0F) << 4);
+    Byte = static_cast<std::uint8_t>((Byte & 0xCC) >> 2 | (Byte & 0x33) << 2);
+    return static_cast<std::uint8_t>((Byte & 0xAA) >> 1 | (Byte & 0x55) << 1);
+}
+
+std::size_t SizeOf(std::int32_t Size) { return Size > 0 ? static_cast<std::size_t>(Size) : 0; }
+
+// Group 3 rows begin after an end-of-line code: eleven 0 bits and a 1,
+// with any number of fill bits between.
+void SkipToEndOfLine(fax::TBitSource& In)
+{
+    for (unsigned Zeros = 0; Zeros < 11 && In.Left() > 0;)
+        Zeros = In.Bit() ? 0 : Zeros + 1;
+    while (In.Left() > 0 && In.Bit() == 0) {
+    }
+}
+
+} // namespace
+
+TCCITTDecoder::TCCITTDecoder(std::uint32_t Options, std::uint32_t Width, bool WordAligned, bool SwapBits)
+    : Options(Options), Width(Width), WordAligned(WordAligned), SwapBits(SwapBits)
+{
+}
+
+const std::uint8_t* TCCITTDecoder::PackedBytes(const std::uint8_t* Source, std::size_t Size)
+{
+    if (!SwapBits)
+        return Source;
+    Reversed.resize(Size);
+    std::transform(Source, Source + Size, Reversed.begin(), ReverseBits);
+    return Reversed.data();
+}
+
+void TCCITTFax3Decoder::Unpack(std::uint8_t*& Source, std::uint8_t*& Target, std::int32_t PackedSize,
+                               std::int32_t UnpackedSize)
+{
+    fax::TBitSource In(PackedBytes(Source, SizeOf(PackedSize)), SizeOf(PackedSize));
+    fax::TRowWriter Out(Target, SizeOf(UnpackedSize), Width);
+    bool EndOfLinePending = false;
+    while (In.Left() > 0 && Out.Room()) {
+        if (!EndOfLinePending)
+            SkipToEndOfLine(In);
+        EndOfLinePending = false;
+        bool Black = false;
+        while (!Out.RowComplete() && In.Left() > 0) {
+            const std::int32_t Run = fax::DecodeRun(In, Black ? t4::BlackTable() : t4::WhiteTable());
+            if (Run < 0) {
+                EndOfLinePending = Run == t4::EndOfLine;
+                break;
+            }
+            Out.Put(static_cast<std::uint32_t>(Run), Black);
+            Black = !Black;
+        }
+        Out.NextRow();
+    }
+    Source += In.BytePosition();
+}
+
+void TCCITTMHDecoder::Unpack(std::uint8_t*& Source, std::uint8_t*& Target, std::int32_t PackedSize,
+                             std::int32_t UnpackedSize)
+{
+    fax::TBitSource In(PackedBytes(Source, SizeOf(PackedSize)), SizeOf(PackedSize));
+    fax::TRowWriter Out(Target, SizeOf(UnpackedSize), Width);
+    bool Black = false;
+    while (In.Left() > 0 && Out.Room()) {
+        const std::int32_t Run = fax::DecodeRun(In, Black ? t4::BlackTable() : t4::WhiteTable());
+        if (Run > 0) {
+            Out.Put(static_cast<std::uint32_t>(Run), Black);
+            if (Out.RowComplete()) {
+                // Rows begin on a byte, or on a 16-bit word from the start
+                // of the strip.
+                Out.NextRow();
+                In.AlignToByte();
+                if (WordAligned && In.BytePosition() % 2 != 0)
+                    In.Consume(8);
+                Black = false;
+                continue;
+            }
+        }
+        Black = !Black;
+    }
+    Source += In.BytePosition();
+}
+
+} // namespace vidlark

@@ -1,0 +1,191 @@
+// The fax decoders over bit strings encoded here from the code words, and
+// the ThunderScan decoder over byte-built codes.
+
+#include "imaging/decoders/CCITTDecoder.h"
+#include "imaging/decoders/T4Codes.h"
+#include "imaging/decoders/ThunderDecoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using namespace vidlark;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+const std::string EndOfLine = "000000000001";
+
+std::string CodeFor(const std::array<t4::TCodeWord, 104>& Codes, int Run)
+{
+    for (const t4::TCodeWord& Word : Codes)
+        if (Word.Run == Run)
+            return Word.Bits;
+    ADD_FAILURE() << "no code word for " << Run;
+    return {};
+}
+
+// A run as make-up codes (2560 while they fit, then the largest that fits)
+// and a terminating code.
+std::string Run(bool Black, int Length)
+{
+    const auto& Codes = Black ? t4::BlackCodes : t4::WhiteCodes;
+    std::string Bits;
+    while (Length >= 2560) {
+        Bits += CodeFor(Codes, 2560);
+        Length -= 2560;
+    }
+    if (Length >= 64) {
+        Bits += CodeFor(Codes, Length / 64 * 64);
+        Length %= 64;
+    }
+    return Bits + CodeFor(Codes, Length);
+}
+
+// Alternating runs of one row, white first.
+std::string Row(std::initializer_list<int> Runs)
+{
+    std::string Bits;
+    bool Black = false;
+    for (int Length : Runs) {
+        Bits += Run(Black, Length);
+        Black = !Black;
+    }
+    return Bits;
+}
+
+// Bits packed first bit highest, the last byte filled with 0.
+Bytes Pack(const std::string& Bits)
+{
+    Bytes Packed((Bits.size() + 7) / 8, 0);
+    for (std::size_t i = 0; i < Bits.size(); ++i)
+        if (Bits[i] == '1')
+            Packed[i / 8] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
+    return Packed;
+}
+
+Bytes Decode(TDecoder& Decoder, Bytes Packed, std::size_t TargetBytes)
+{
+    Bytes Target(TargetBytes, 0xEE);
+    std::uint8_t* Source = Packed.data();
+    std::uint8_t* Out = Target.data();
+    Decoder.Unpack(Source, Out, static_cast<std::int32_t>(Packed.size()), static_cast<std::int32_t>(Target.size()));
+    EXPECT_LE(Source, Packed.data() + Packed.size());
+    return Target;
+}
+
+} // namespace
+
+TEST(T4Tables, EveryBitStringBeginsWithOneCodeWordAndEveryWordDecodes)
+{
+    for (const auto* Table : {&t4::WhiteTable(), &t4::BlackTable()})
+        for (const t4::TCodeEntry& Entry : *Table)
+            ASSERT_GE(Entry.Length, 2);
+    for (bool Black : {false, true}) {
+        const auto& Codes = Black ? t4::BlackCodes : t4::WhiteCodes;
+        const auto& Table = Black ? t4::BlackTable() : t4::WhiteTable();
+        for (const t4::TCodeWord& Word : Codes) {
+            const std::string Bits = std::string(Word.Bits) + std::string(13 - std::string(Word.Bits).size(), '1');
+            const t4::TCodeEntry Entry = Table[std::stoul(Bits, nullptr, 2)];
+            EXPECT_EQ(Entry.Value, Word.Run) << Word.Bits;
+            EXPECT_EQ(Entry.Length, std::string(Word.Bits).size());
+        }
+    }
+    EXPECT_EQ(t4::WhiteTable()[std::stoul(EndOfLine + "1", nullptr, 2)].Value, t4::EndOfLine);
+}
+
+TEST(Fax3Decoder, RowsFollowTheirEndOfLineCodes)
+{
+    // A full white row, then a row of 3 white, 2 black, 3 white after
+    // fill bits; each row after an end-of-line code.
+    TCCITTFax3Decoder Decoder(0, 8, false, false);
+    const Bytes Rows = Decode(Decoder, Pack(EndOfLine + Row({8}) + "0000" + EndOfLine + Row({3, 2, 3})), 2);
+    EXPECT_EQ(Rows, (Bytes{0x00, 0x18}));
+}
+
+TEST(Fax3Decoder, RunsAddUpAndEndInTheirRow)
+{
+    struct TCase {
+        const char* Name;
+        std::uint32_t Width;
+        std::string Bits;
+        Bytes Rows;
+    };
+    const TCase Cases[] = {
+        // 1792 + 8 is one run of 1800.
+        {"extended make-up", 1808, EndOfLine + Row({1800, 8}), [] {
+             Bytes Row(226, 0);
+             Row[225] = 0xFF;
+             return Row;
+         }()},
+        // A width not a multiple of 8 ends in a partly used byte; the next
+        // row starts in the next byte.
+        {"odd width", 10, EndOfLine + Row({0, 10}) + EndOfLine + Row({9, 1}), Bytes{0xFF, 0xC0, 0x00, 0x40}},
+        // A black run longer than the row is clipped; the next row is intact.
+        {"long run", 8, EndOfLine + Row({2, 300}) + EndOfLine + Row({7, 1}), Bytes{0x3F, 0x01}},
+        // An invalid code ends its row.
+        {"invalid code", 8, EndOfLine + Row({2}) + "000000001" + EndOfLine + Row({0, 8}), Bytes{0x00, 0xFF}},
+    };
+    for (const TCase& C : Cases) {
+        TCCITTFax3Decoder Decoder(0, C.Width, false, false);
+        EXPECT_EQ(Decode(Decoder, Pack(C.Bits), C.Rows.size()), C.Rows) << C.Name;
+    }
+}
+
+TEST(MHDecoder, RowsStartWhiteOnAByteOrWordFromTheStripsStart)
+{
+    // Row 1 starts black: a white run of 0 first. Rows start on a byte.
+    TCCITTMHDecoder Plain(0, 6, false, false);
+    const std::string Row1 = Row({0, 2, 4}), Row2 = Row({5, 1});
+    std::string Bits = Row1 + std::string((8 - Row1.size() % 8) % 8, '0') + Row2;
+    EXPECT_EQ(Decode(Plain, Pack(Bits), 2), (Bytes{0xC0, 0x04}));
+
+    // Word aligned: the rows start on even bytes counted from the strip's
+    // start, wherever the strip lies in memory.
+    const std::string Wide = Row({0, 1000, 8});
+    Bytes Strip = Pack(Wide);
+    Strip.resize((Strip.size() + 1) / 2 * 2, 0);
+    const Bytes Second = Pack(Row({1008}));
+    Strip.insert(Strip.end(), Second.begin(), Second.end());
+    Bytes Shifted(1, 0xAA);
+    Shifted.insert(Shifted.end(), Strip.begin(), Strip.end());
+    TCCITTMHDecoder Aligned(0, 1008, true, false);
+    Bytes Target(252, 0xEE);
+    std::uint8_t* Source = Shifted.data() + 1;
+    std::uint8_t* Out = Target.data();
+    Aligned.Unpack(Source, Out, static_cast<std::int32_t>(Strip.size()), static_cast<std::int32_t>(Target.size()));
+    Bytes Expected(252, 0);
+    std::fill_n(Expected.begin(), 125, 0xFF);
+    EXPECT_EQ(Target, Expected);
+}
+
+TEST(FaxDecoders, ReversedBitOrderReadsAPrivateCopy)
+{
+    Bytes Packed = Pack(EndOfLine + Row({3, 2, 3}));
+    for (std::uint8_t& Byte : Packed) {
+        std::uint8_t Reversed = 0;
+        for (int i = 0; i < 8; ++i)
+            Reversed |= static_cast<std::uint8_t>(((Byte >> i) & 1) << (7 - i));
+        Byte = Reversed;
+    }
+    const Bytes Stored = Packed;
+    TCCITTFax3Decoder Decoder(0, 8, false, true);
+    std::uint8_t* Source = Packed.data();
+    Bytes Target(1);
+    std::uint8_t* Out = Target.data();
+    Decoder.Unpack(Source, Out, static_cast<std::int32_t>(Packed.size()), 1);
+    EXPECT_EQ(Target, Bytes{0x18});
+    EXPECT_EQ(Packed, Stored);
+}
+
+TEST(ThunderDecoder, CodesRepeatAddDeltasAndRestartEachRow)
+{
+    // Width 5: rows of 3 bytes. Row 0: 195 gives 3; 2 repeats it twice;
+    // 0b01'01'10'11 adds +1, skips, -1 -> 4, 3. Row 1: the last value
+    // restarts at 0: 0b10'011'111 adds +3 and -1 -> 3, 2; a run of 1 -> 2.
+    TThunderDecoder Decoder(5);
+    const Bytes Packed{195, 2, 0b01'01'10'11, 0b10'011'111, 1, 0xC7, 0xC9};
+    EXPECT_EQ(Decode(Decoder, Packed, 6), (Bytes{0x33, 0x34, 0x30, 0x32, 0x27, 0x90}));
+}
