@@ -373,7 +373,10 @@ void TTIFFGraphic::LoadFromStream(TStream& Stream)
     Bytes Expanded;
     std::vector<const void*> Sources(Plan.Planes);
     std::uint32_t Row = 0;
-    for (std::uint32_t Strip = 0; Strip < Plan.StripsPerPlane && Row < P.Height; ++Strip) {
+    // Rows after the last strip the file has stay 0; a file of a few bytes
+    // cannot make the loop run through millions of empty strips.
+    const std::uint32_t StripsGiven = static_cast<std::uint32_t>(std::min<std::size_t>(Offsets.size(), Plan.StripsPerPlane));
+    for (std::uint32_t Strip = 0; Strip < StripsGiven && Row < P.Height; ++Strip) {
         const std::uint32_t Rows = Plan.RowsIn(Strip, P.Height);
         const std::uint64_t Size = Plan.StoredBytes(Rows, P.Width);
         for (unsigned Plane = 0; Plane < Plan.Planes; ++Plane) {
