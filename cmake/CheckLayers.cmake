@@ -14,10 +14,11 @@ set(may_include_vidlark-probe "media;imaging")
 
 # The plain libraries build without Qt or POSIX: besides their own headers
 # they may include the C++ standard library (lower-case names without an
-# extension), these C headers, zlib and libjpeg.
+# extension), these C headers, zlib, libjpeg and the compiler's vector
+# intrinsics.
 set(plain_folders imaging media)
 set(plain_headers assert.h errno.h limits.h math.h setjmp.h stddef.h stdint.h
-                  stdio.h stdlib.h string.h zlib.h jpeglib.h jerror.h)
+                  stdio.h stdlib.h string.h zlib.h jpeglib.h jerror.h immintrin.h)
 
 set(top_folders app bench docs fuzz imaging library media platform tests tools transfer)
 set(checked_folders imaging media platform app transfer library tools/vidlark-probe)
