@@ -1,11 +1,15 @@
 #include "imaging/ImageFormats.h"
 
+#include "imaging/AutodeskGraphic.h"
 #include "imaging/Bitmap.h"
+#include "imaging/CUTGraphic.h"
 #include "imaging/GraphicStrings.h"
 #include "imaging/Icon.h"
 #include "imaging/JPEGImage.h"
 #include "imaging/Metafile.h"
+#include "imaging/PCDGraphic.h"
 #include "imaging/PPMGraphic.h"
+#include "imaging/RLAGraphic.h"
 #include "imaging/SGIGraphic.h"
 #include "imaging/TargaGraphic.h"
 
@@ -30,6 +34,10 @@ constexpr std::pair<TReader, TGraphicClass> ReaderClasses[] = {
     {TReader::Targa, &TTargaGraphic::ClassInfo},
     {TReader::PPM, &TPPMGraphic::ClassInfo},
     {TReader::SGI, &TSGIGraphic::ClassInfo},
+    {TReader::Autodesk, &TAutodeskGraphic::ClassInfo},
+    {TReader::CUT, &TCUTGraphic::ClassInfo},
+    {TReader::RLA, &TRLAGraphic::ClassInfo},
+    {TReader::PCD, &TPCDGraphic::ClassInfo},
 };
 
 TGraphicClass ClassOf(TReader reader)
