@@ -166,7 +166,8 @@ void TCUTGraphic::LoadFromFile(const std::filesystem::path& FileName)
 
 void TCUTGraphic::LoadFromStream(TStream& Stream)
 {
-    if (PaletteFile.empty()) {
+    // The palette file of an earlier load may have gone since.
+    if (PaletteFile.empty() || !IsFile(PaletteFile)) {
         LoadWithPalette(Stream, nullptr);
         return;
     }

@@ -25,7 +25,7 @@ public:
     // Finds the palette file beside the image (see FindPaletteFile), then
     // loads the image from the file.
     void LoadFromFile(const std::filesystem::path& FileName) override;
-    // Takes its colours from PaletteFile when there is one, else grey.
+    // Takes its colours from PaletteFile when that file exists, else grey.
     void LoadFromStream(TStream& Stream) override;
     // The load itself, with the palette file's contents from a stream of
     // their own, or grey levels when there is none.

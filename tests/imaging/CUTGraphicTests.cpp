@@ -240,6 +240,15 @@ TEST(CUTPaletteFile, WithoutOneThePictureIsGrey)
     TMemoryStream Stream(Picture());
     FromStream.LoadFromStream(Stream);
     ExpectGrey(FromStream);
+    // A later load from a stream uses the palette file of the last load by
+    // name, unless that file has gone since.
+    Folder.Write("Gone.pal", PaletteFile({}, 256, Spread));
+    Graphic.LoadFromFile(Folder.Write("Gone.cut", Picture()));
+    EXPECT_EQ(Graphic.PaletteEntries()[1], (TPaletteEntry{Spread(1, 0), Spread(1, 1), Spread(1, 2), 0}));
+    std::filesystem::remove(Folder.Path / "Gone.pal");
+    TMemoryStream Again(Picture());
+    Graphic.LoadFromStream(Again);
+    ExpectGrey(Graphic);
 }
 
 TEST(CUTPaletteFile, ChosenByExtensionThroughTheRegistry)
