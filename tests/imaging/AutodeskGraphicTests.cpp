@@ -98,15 +98,11 @@ TEST(AutodeskLoad, SixteenBitsInTheHeaderStillLoadByExtension)
 TEST(AutodeskLoad, ProgressBandIsSetBeforeTheFirstReport)
 {
     TAutodeskGraphic Graphic;
-    std::vector<std::string> Reports;
-    Graphic.OnProgress = [&](TGraphic&, TProgressStage Stage, std::uint8_t Percent, bool, const TRect& R,
-                             const std::string& Msg) {
-        Reports.push_back(std::to_string(int(Stage)) + " " + std::to_string(Percent) + " " + std::to_string(R.Top) +
-                          "-" + std::to_string(R.Bottom) + "/" + std::to_string(R.Right) + " " + Msg);
-    };
+    TProgressLog Log;
+    Log.Attach(Graphic);
     TMemoryStream Stream(Join({Header({.Width = 5, .Height = 3}), Palette(), Bytes(15, 1)}));
     Graphic.LoadFromStream(Stream);
-    EXPECT_EQ(Reports, (std::vector<std::string>{"0 0 0-1/5 Transfering...", "1 0 0-1/5 ", "1 33 1-2/5 ",
+    EXPECT_EQ(Log.Reports, (std::vector<std::string>{"0 0 0-1/5 Transfering...", "1 0 0-1/5 ", "1 33 1-2/5 ",
                                                  "1 67 2-3/5 ", "2 0 3-4/5 "}));
 }
 

@@ -39,6 +39,21 @@ inline Bytes RowOf(const TBitmap& Bitmap, std::uint32_t Y)
     return Bytes(Line, Line + Bitmap.GetWidth() * ((Bitmap.BitsPerPixel() + 7) / 8));
 }
 
+// The progress reports of a graphic, one line each: stage, percent, the
+// band's top-bottom/right, message.
+struct TProgressLog {
+    std::vector<std::string> Reports;
+    void Attach(TGraphic& Graphic)
+    {
+        Graphic.OnProgress = [this](TGraphic&, TProgressStage Stage, std::uint8_t Percent, bool, const TRect& R,
+                                    const std::string& Msg) {
+            Reports.push_back(std::to_string(int(Stage)) + " " + std::to_string(Percent) + " " +
+                              std::to_string(R.Top) + "-" + std::to_string(R.Bottom) + "/" + std::to_string(R.Right) +
+                              " " + Msg);
+        };
+    }
+};
+
 // Loads Data into a fresh TGraphicClass and expects the reader's "invalid
 // image" error, with no allocation of 64 KiB or more on the way.
 template <class TGraphicClass>

@@ -193,16 +193,12 @@ TEST(CUTLoad, DecoderGivenNoBytesReadsNothing)
 TEST(CUTLoad, ProgressBandHasNoHeight)
 {
     TCUTGraphic Graphic;
-    std::vector<std::string> Reports;
-    Graphic.OnProgress = [&](TGraphic&, TProgressStage Stage, std::uint8_t Percent, bool, const TRect& R,
-                             const std::string& Msg) {
-        Reports.push_back(std::to_string(int(Stage)) + " " + std::to_string(Percent) + " " + std::to_string(R.Top) +
-                          "-" + std::to_string(R.Bottom) + " " + Msg);
-    };
+    TProgressLog Log;
+    Log.Attach(Graphic);
     TMemoryStream Stream(Picture());
     Graphic.LoadFromStream(Stream);
-    EXPECT_EQ(Reports, (std::vector<std::string>{"0 0 0-0 Transfering...", "1 0 0-0 ", "1 33 1-1 ", "1 67 2-2 ",
-                                                 "2 0 3-3 "}));
+    EXPECT_EQ(Log.Reports, (std::vector<std::string>{"0 0 0-0/200 Transfering...", "1 0 0-0/200 ", "1 33 1-1/200 ",
+                                                     "1 67 2-2/200 ", "2 0 3-3/200 "}));
 }
 
 TEST(CUTPaletteFile, FoundBesideTheImageInAnyLetterCase)
