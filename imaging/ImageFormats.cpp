@@ -1,12 +1,16 @@
 #include "imaging/ImageFormats.h"
 
+#include "imaging/AutodeskGraphic.h"
 #include "imaging/Bitmap.h"
+#include "imaging/CUTGraphic.h"
 #include "imaging/EPSGraphic.h"
 #include "imaging/GraphicStrings.h"
 #include "imaging/Icon.h"
 #include "imaging/JPEGImage.h"
 #include "imaging/Metafile.h"
+#include "imaging/PCDGraphic.h"
 #include "imaging/PPMGraphic.h"
+#include "imaging/RLAGraphic.h"
 #include "imaging/SGIGraphic.h"
 #include "imaging/TIFFGraphic.h"
 #include "imaging/TargaGraphic.h"
@@ -34,6 +38,10 @@ constexpr std::pair<TReader, TGraphicClass> ReaderClasses[] = {
     {TReader::SGI, &TSGIGraphic::ClassInfo},
     {TReader::TIFF, &TTIFFGraphic::ClassInfo},
     {TReader::EPS, &TEPSGraphic::ClassInfo},
+    {TReader::Autodesk, &TAutodeskGraphic::ClassInfo},
+    {TReader::CUT, &TCUTGraphic::ClassInfo},
+    {TReader::RLA, &TRLAGraphic::ClassInfo},
+    {TReader::PCD, &TPCDGraphic::ClassInfo},
 };
 
 TGraphicClass ClassOf(TReader reader)
