@@ -5,6 +5,8 @@
 #include "imaging/Icon.h"
 #include "imaging/JPEGImage.h"
 #include "imaging/Metafile.h"
+#include "imaging/PCXGraphic.h"
+#include "imaging/PSDGraphic.h"
 #include "imaging/TargaGraphic.h"
 
 #include <optional>
@@ -26,6 +28,8 @@ constexpr std::pair<TReader, TGraphicClass> ReaderClasses[] = {
     {TReader::Metafile, &TMetafile::ClassInfo},
     {TReader::JPEG, &TJPEGImage::ClassInfo},
     {TReader::Targa, &TTargaGraphic::ClassInfo},
+    {TReader::PCX, &TPCXGraphic::ClassInfo},
+    {TReader::PSD, &TPSDGraphic::ClassInfo},
 };
 
 TGraphicClass ClassOf(TReader reader)
