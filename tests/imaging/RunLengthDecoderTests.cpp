@@ -227,6 +227,10 @@ TEST(PackbitsRLEDecoder, ControlBytesAndLimits)
     EXPECT_EQ(Cut.Written, Join({Bytes{1, 2}, Repeat(Guard, 4)}));
     auto NoValue = RunUnpack(Decoder, {0xF0}, 6);
     EXPECT_EQ(NoValue.Written, Repeat(Guard, 6));
+    // Nor is a run's value taken from beyond PackedSize when the buffer
+    // goes on: the next row's first byte is not this row's.
+    auto Bounded = RunUnpack(Decoder, {0xFE, 9}, 3, 1, 1);
+    EXPECT_EQ(Bounded.Written, Repeat(Guard, 3));
     // A run longer than the room is clipped.
     auto Clipped = RunUnpack(Decoder, {0x81, 4}, 5);
     EXPECT_EQ(Clipped.Written, Repeat(4, 5));
