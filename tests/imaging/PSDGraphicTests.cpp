@@ -144,24 +144,37 @@ TEST(PSDProperties, ModesChannelsAndCompression)
 
 TEST(PSDLoad, ColourModesConvertToTheBitmap)
 {
-    // CMYK: 0 is full ink. Pixel 0 has full cyan, pixel 1 none at all, and
-    // a fifth channel is passed over.
-    const Bytes Cmyk = Join({Header({.Channels = 5, .Width = 2, .Mode = 4}), Sections({}, 0),
-                             Bytes{0, 255, 255, 255, 255, 255, 255, 255, 9, 9}});
-    const auto Ink = Load<TPSDGraphic>(Cmyk);
-    EXPECT_EQ(Ink->GetPixelFormat(), pf24bit);
-    EXPECT_EQ(Row(*Ink, 0), (Bytes{255, 255, 0, 255, 255, 255}));
-    // Lab with an alpha channel converts three: white, black and a red.
-    const Bytes Lab = Join({Header({.Channels = 4, .Width = 3, .Mode = 9}), Sections({}, 0),
-                            Bytes{255, 0, 136, 128, 128, 208, 128, 128, 195, 1, 2, 3}});
-    const auto Colours = Load<TPSDGraphic>(Lab);
-    EXPECT_EQ(Colours->GetPixelFormat(), pf24bit);
-    EXPECT_EQ(Row(*Colours, 0), (Bytes{255, 255, 255, 0, 0, 0, 5, 0, 251}));
-    // RGB with extra channels: the first four, as RGBA.
-    const Bytes Rgba = Join({Header({.Channels = 5, .Width = 1}), Sections({}, 0), Bytes{10, 20, 30, 40, 50}});
-    const auto Alpha = Load<TPSDGraphic>(Rgba);
-    EXPECT_EQ(Alpha->GetPixelFormat(), pf32bit);
-    EXPECT_EQ(Row(*Alpha, 0), (Bytes{30, 20, 10, 40}));
+    struct TCase {
+        const char* What;
+        std::uint16_t Mode, Channels;
+        std::uint32_t Width;
+        Bytes Planes; // 8-bit samples, channel after channel
+        TPixelFormat Format;
+        Bytes Shown;
+    };
+    const TCase Cases[] = {
+        // 0 is full ink: full cyan, then no ink at all; a fifth channel is
+        // passed over.
+        {"CMYK", 4, 5, 2, {0, 255, 255, 255, 255, 255, 255, 255, 9, 9}, pf24bit, {255, 255, 0, 255, 255, 255}},
+        // Lab with an alpha channel converts three: white, black, a red.
+        {"Lab", 9, 4, 3, {255, 0, 136, 128, 128, 208, 128, 128, 195, 1, 2, 3}, pf24bit,
+         {255, 255, 255, 0, 0, 0, 5, 0, 251}},
+        // RGB with extra channels: the first four, as RGBA.
+        {"RGBA", 3, 5, 1, {10, 20, 30, 40, 50}, pf32bit, {30, 20, 10, 40}},
+    };
+    for (const TCase& C : Cases) {
+        // 16-bit samples of 257 times the 8-bit ones show the same.
+        Bytes Wide;
+        for (std::uint8_t Sample : C.Planes)
+            Wide.insert(Wide.end(), {Sample, Sample});
+        for (std::uint16_t Depth : {8, 16}) {
+            const auto Graphic = Load<TPSDGraphic>(
+                Join({Header({.Channels = C.Channels, .Width = C.Width, .Depth = Depth, .Mode = C.Mode}),
+                      Sections({}, 0), Depth == 8 ? C.Planes : Wide}));
+            EXPECT_EQ(Graphic->GetPixelFormat(), C.Format) << C.What << " " << Depth;
+            EXPECT_EQ(Row(*Graphic, 0), C.Shown) << C.What << " " << Depth;
+        }
+    }
 }
 
 TEST(PSDLoad, GreyAndIndexedPicturesShowTheirFirstChannel)
