@@ -125,25 +125,45 @@ std::optional<TPalette> MakePalette(const TPCXHeader& Header, TPixelFormat Forma
     return std::nullopt;
 }
 
-// All rows of the picture, Planes x BytesPerLine bytes each: plain data as
-// stored, run-length data decoded (rows the data do not reach stay 0).
-std::vector<std::uint8_t> ReadRows(TStream& Stream, const TImageProperties& P, std::uint64_t PictureBytes,
-                                   std::uint64_t DataSize)
-{
-    if (P.Compression != cmpRLE)
-        return ReadFileBlock(Stream, PictureBytes, TPCXGraphic::FormatName);
-    // Two bytes to a pixel byte is the longest a sound encoder writes.
-    std::vector<std::uint8_t> Packed =
-        ReadFileBlock(Stream, std::min(DataSize, 2 * PictureBytes), TPCXGraphic::FormatName);
-    std::vector<std::uint8_t> Rows(PictureBytes);
-    std::uint8_t* Source = Packed.data();
-    std::uint8_t* Target = Rows.data();
+// The rows of the picture one after another, Planes x BytesPerLine bytes
+// each: plain rows as stored; run-length rows decoded one at a time, runs
+// going on from row to row; rows the data do not reach are 0.
+class TRowSource {
+public:
+    TRowSource(TStream& Stream, const TImageProperties& P, std::size_t RowSize, std::uint64_t PictureBytes,
+               std::uint64_t DataSize)
+        : Packed(P.Compression == cmpRLE), RowSize(RowSize)
+    {
+        // Two bytes to a pixel byte is the longest a sound encoder writes.
+        Data = ReadFileBlock(Stream, Packed ? std::min(DataSize, 2 * PictureBytes) : PictureBytes,
+                             TPCXGraphic::FormatName);
+        if (Packed)
+            Row.resize(RowSize);
+    }
+
+    const std::uint8_t* Next()
+    {
+        if (!Packed) {
+            const std::uint8_t* Plain = Data.data() + Taken;
+            Taken += RowSize;
+            return Plain;
+        }
+        const auto Part = Decoder.UnpackPart(Data.data() + Taken, static_cast<std::int32_t>(Data.size() - Taken),
+                                             Row.data(), static_cast<std::int32_t>(RowSize), Pending);
+        Taken += Part.Taken;
+        std::fill(Row.begin() + static_cast<std::ptrdiff_t>(Part.Written), Row.end(), 0);
+        return Row.data();
+    }
+
+private:
+    bool Packed;
+    std::size_t RowSize;
+    std::vector<std::uint8_t> Data;
+    std::size_t Taken = 0;
+    std::vector<std::uint8_t> Row;
     TPCXRLEDecoder Decoder;
-    Decoder.StartUnpack();
-    Decoder.Unpack(Source, Target, static_cast<std::int32_t>(Packed.size()), static_cast<std::int32_t>(Rows.size()));
-    Decoder.FinishUnpack();
-    return Rows;
-}
+    TPCXPendingRun Pending;
+};
 
 } // namespace
 
@@ -206,7 +226,7 @@ void TPCXGraphic::LoadFromStream(TStream& Stream)
         RaiseGraphicErrorFmt(gesInvalidImage, {FormatName});
 
     const std::optional<TPalette> Palette = MakePalette(Header, Format, ColorManager, Block);
-    const std::vector<std::uint8_t> Rows = ReadRows(Stream, P, PictureBytes, DataSize);
+    TRowSource Rows(Stream, P, RowSize, PictureBytes, DataSize);
     SetPixelFormat(Format);
     SetSize(P.Width, P.Height);
     if (Palette)
@@ -221,7 +241,7 @@ void TPCXGraphic::LoadFromStream(TStream& Stream)
         WriteRow = WriteColourPlanes;
     const TPlaneRows Job{ColorManager, Header.BytesPerLine, P.Width};
     for (std::uint32_t y = 0; y < P.Height; ++y) {
-        WriteRow(Job, Rows.data() + y * RowSize, ScanLine(y));
+        WriteRow(Job, Rows.Next(), ScanLine(y));
         ReportRowDone(y);
     }
     ReportStageEnd();

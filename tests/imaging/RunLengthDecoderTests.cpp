@@ -237,6 +237,29 @@ TEST(PackbitsRLEDecoder, ControlBytesAndLimits)
     EXPECT_TRUE(Clipped.GuardIntact);
 }
 
+TEST(PCXRLEDecoder, PartsCarryRunsOnAndTakeNoLiteralOfTheNextPart)
+{
+    TPCXRLEDecoder Decoder;
+    const Bytes Packed{0xC5, 8, 1, 2, 3};
+    Bytes First(3), Second(4);
+    TPCXPendingRun Pending;
+    const auto A = Decoder.UnpackPart(Packed.data(), 5, First.data(), 3, Pending);
+    EXPECT_EQ(First, (Bytes{8, 8, 8}));
+    EXPECT_EQ(A.Taken, 2u);
+    EXPECT_EQ(A.Written, 3u);
+    EXPECT_EQ(Pending.Count, 2u);
+    // The run's last two bytes, then two literals; the third stays.
+    const auto B = Decoder.UnpackPart(Packed.data() + A.Taken, 3, Second.data(), 4, Pending);
+    EXPECT_EQ(Second, (Bytes{8, 8, 1, 2}));
+    EXPECT_EQ(B.Taken, 2u);
+    EXPECT_EQ(B.Written, 4u);
+    // Data that end early say how much they wrote.
+    Bytes Third(4, 0xEE);
+    const auto C = Decoder.UnpackPart(Packed.data() + 4, 1, Third.data(), 4, Pending);
+    EXPECT_EQ(C.Written, 1u);
+    EXPECT_EQ(Third, (Bytes{3, 0xEE, 0xEE, 0xEE}));
+}
+
 TEST(PCXRLEDecoder, RunsLiteralsAndLimits)
 {
     TPCXRLEDecoder Decoder;
