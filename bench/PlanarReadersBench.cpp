@@ -176,25 +176,19 @@ double OurLoad(const fs::path& Path)
     return ProcessSeconds() - Start;
 }
 
-std::string Capture(const std::string& Command)
-{
-    std::string Output;
-    if (FILE* Pipe = popen(Command.c_str(), "r")) {
-        char Buffer[256];
-        while (std::fgets(Buffer, sizeof Buffer, Pipe))
-            Output += Buffer;
-        pclose(Pipe);
-    }
-    return Output;
-}
-
 // One load timed inside Pillow's process, or a negative value without Pillow.
 double PillowLoad(const fs::path& Path)
 {
-    const std::string Out = Capture("/usr/bin/python3 -c 'import time\nfrom PIL import Image\nt=time.process_time()\n"
-                                    "im=Image.open(\"" + Path.string() + "\")\nim.load()\n"
-                                    "print(time.process_time()-t)' 2>/dev/null");
-    return Out.empty() ? -1 : std::atof(Out.c_str());
+    const std::string Command = "/usr/bin/python3 -c 'import time\nfrom PIL import Image\nt=time.process_time()\n"
+                                "im=Image.open(\"" + Path.string() + "\")\nim.load()\n"
+                                "print(time.process_time()-t)' 2>/dev/null";
+    double Seconds = -1;
+    if (FILE* Pipe = popen(Command.c_str(), "r")) {
+        if (std::fscanf(Pipe, "%lf", &Seconds) != 1)
+            Seconds = -1;
+        pclose(Pipe);
+    }
+    return Seconds;
 }
 
 // A whole `convert FILE null:` (all its threads), or a negative value without it.

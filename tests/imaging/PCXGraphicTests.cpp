@@ -262,33 +262,22 @@ TEST(PCXLoad, RefusesPlaneAndBitCombinationsNoBitmapHolds)
 
 namespace {
 
-struct TFixture {
-    const char* Name;
-    TPixelFormat Format;
-};
-
-class PCXFixture : public ::testing::TestWithParam<TFixture> {};
+class PCXFixture : public ::testing::TestWithParam<TReferenceFixture> {};
 
 } // namespace
 
 TEST_P(PCXFixture, MatchesTheWritersOwnDecoding)
 {
-    ExpectMatchesReference<TPCXGraphic>(Fixtures, GetParam().Name, ".pcx", GetParam().Format);
+    ExpectMatchesReference<TPCXGraphic>(Fixtures, GetParam(), ".pcx");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     WrittenByOtherPrograms, PCXFixture,
-    ::testing::Values(TFixture{"pil-1bit", pf1bit}, TFixture{"pil-grey", pf8bit}, TFixture{"pil-palette", pf8bit},
-                      TFixture{"pil-rgb", pf24bit}, TFixture{"im-1bit", pf1bit}, TFixture{"im-grey", pf8bit},
-                      TFixture{"im-palette", pf8bit}, TFixture{"im-palette-plain", pf8bit},
-                      TFixture{"im-rgb", pf24bit}, TFixture{"im-rgb-plain", pf24bit}, TFixture{"im-rgba", pf32bit}),
-    [](const ::testing::TestParamInfo<TFixture>& Info) {
-        std::string Name = Info.param.Name;
-        for (char& C : Name)
-            if (C == '-')
-                C = '_';
-        return Name;
-    });
+    ::testing::Values(TReferenceFixture{"pil-1bit", pf1bit}, TReferenceFixture{"pil-grey", pf8bit}, TReferenceFixture{"pil-palette", pf8bit},
+                      TReferenceFixture{"pil-rgb", pf24bit}, TReferenceFixture{"im-1bit", pf1bit}, TReferenceFixture{"im-grey", pf8bit},
+                      TReferenceFixture{"im-palette", pf8bit}, TReferenceFixture{"im-palette-plain", pf8bit},
+                      TReferenceFixture{"im-rgb", pf24bit}, TReferenceFixture{"im-rgb-plain", pf24bit}, TReferenceFixture{"im-rgba", pf32bit}),
+    FixtureTestName);
 
 TEST(PCXRegistration, ThreeExtensionsAndTheContentTest)
 {

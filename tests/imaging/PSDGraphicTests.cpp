@@ -276,36 +276,24 @@ TEST(PSDLoad, RefusesWhatItCannotRead)
 
 namespace {
 
-struct TFixture {
-    const char* Name;
-    TPixelFormat Format;
-    int Tolerance = 0;
-};
-
-class PSDFixture : public ::testing::TestWithParam<TFixture> {};
+class PSDFixture : public ::testing::TestWithParam<TReferenceFixture> {};
 
 } // namespace
 
 TEST_P(PSDFixture, MatchesAPublicToolsDecoding)
 {
-    ExpectMatchesReference<TPSDGraphic>(Fixtures, GetParam().Name, ".psd", GetParam().Format, GetParam().Tolerance);
+    ExpectMatchesReference<TPSDGraphic>(Fixtures, GetParam(), ".psd");
 }
 
 // CMYK: the writer rounds where the format's integer conversion truncates.
 INSTANTIATE_TEST_SUITE_P(
     WrittenByOtherPrograms, PSDFixture,
-    ::testing::Values(TFixture{"im-rgb", pf24bit}, TFixture{"im-rgb-plain", pf24bit}, TFixture{"im-rgba", pf32bit},
-                      TFixture{"im-grey", pf8bit}, TFixture{"im-indexed", pf8bit}, TFixture{"im-cmyk", pf24bit, 1},
-                      TFixture{"im-rgb16", pf24bit}, TFixture{"rgb-packed", pf24bit}, TFixture{"rgb-plain", pf24bit},
-                      TFixture{"grey-alpha-packed", pf8bit}, TFixture{"bitmap-packed", pf1bit},
-                      TFixture{"bitmap-plain", pf1bit}, TFixture{"grey16-packed", pf8bit}),
-    [](const ::testing::TestParamInfo<TFixture>& Info) {
-        std::string Name = Info.param.Name;
-        for (char& C : Name)
-            if (C == '-')
-                C = '_';
-        return Name;
-    });
+    ::testing::Values(TReferenceFixture{"im-rgb", pf24bit}, TReferenceFixture{"im-rgb-plain", pf24bit}, TReferenceFixture{"im-rgba", pf32bit},
+                      TReferenceFixture{"im-grey", pf8bit}, TReferenceFixture{"im-indexed", pf8bit}, TReferenceFixture{"im-cmyk", pf24bit, 1},
+                      TReferenceFixture{"im-rgb16", pf24bit}, TReferenceFixture{"rgb-packed", pf24bit}, TReferenceFixture{"rgb-plain", pf24bit},
+                      TReferenceFixture{"grey-alpha-packed", pf8bit}, TReferenceFixture{"bitmap-packed", pf1bit},
+                      TReferenceFixture{"bitmap-plain", pf1bit}, TReferenceFixture{"grey16-packed", pf8bit}),
+    FixtureTestName);
 
 TEST(PSDRegistration, TwoExtensionsAndTheContentTest)
 {

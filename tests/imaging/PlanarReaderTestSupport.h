@@ -63,20 +63,36 @@ void ExpectRefused(const Bytes& Data, const std::string& Message)
     EXPECT_LT(LargestAllocation(), 4096u) << Data.size() << " bytes";
 }
 
-// Loads Folder/NAME.EXT and compares it with NAME.rgba, the writer's own
-// decoding, each sample within Tolerance.
-template <typename TGraphicClass>
-void ExpectMatchesReference(const std::filesystem::path& Folder, const std::string& Name, const std::string& Extension,
-                            TPixelFormat Format, int Tolerance = 0)
+// A file written by a public tool, NAME.EXT, beside NAME.rgba: the tool's
+// own decoding. Each sample must come within Tolerance.
+struct TReferenceFixture {
+    const char* Name;
+    TPixelFormat Format;
+    int Tolerance = 0;
+};
+
+// The test's name: the file's, with '_' for '-'.
+inline std::string FixtureTestName(const ::testing::TestParamInfo<TReferenceFixture>& Info)
 {
+    std::string Name = Info.param.Name;
+    for (char& C : Name)
+        if (C == '-')
+            C = '_';
+    return Name;
+}
+
+template <typename TGraphicClass>
+void ExpectMatchesReference(const std::filesystem::path& Folder, const TReferenceFixture& F, const std::string& Extension)
+{
+    const std::string Name = F.Name;
     TGraphicClass Graphic;
     Graphic.LoadFromFile(Folder / (Name + Extension));
-    EXPECT_EQ(Graphic.GetPixelFormat(), Format) << Name;
+    EXPECT_EQ(Graphic.GetPixelFormat(), F.Format) << Name;
     const TRGBAImage Image = Graphic.ToRGBA(true);
     const Bytes Expected = ReadFileBytes(Folder / (Name + ".rgba"));
     ASSERT_EQ(Image.Pixels.size(), Expected.size()) << Name;
     for (std::size_t i = 0; i < Expected.size(); ++i)
-        ASSERT_LE(std::abs(Image.Pixels[i] - Expected[i]), Tolerance)
+        ASSERT_LE(std::abs(Image.Pixels[i] - Expected[i]), F.Tolerance)
             << Name << " pixel " << i / 4 % Image.Width << ", " << i / 4 / Image.Width << " sample " << i % 4;
 }
 
