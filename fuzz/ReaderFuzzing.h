@@ -6,9 +6,15 @@
 #include "imaging/GraphicErrors.h"
 #include "imaging/Stream.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 
 namespace vidlark::fuzz {
+
+// The size limits are the unit tests' business; pictures above a megapixel
+// only slow the search down.
+inline bool SmallEnough(std::uint64_t Width, std::uint64_t Height) { return Width * Height <= (1u << 20); }
 
 template <class TReader, typename TLoad>
 void LoadInput(TStream& Stream, TLoad Load)
@@ -34,6 +40,15 @@ template <class TReader>
 void LoadInput(TStream& Stream)
 {
     LoadInput<TReader>(Stream, [](TReader& Graphic, TStream& From) { Graphic.LoadFromStream(From); });
+}
+
+// The input loaded from memory, for LLVMFuzzerTestOneInput to return.
+template <class TReader>
+int LoadInput(const std::uint8_t* Data, std::size_t Size)
+{
+    TMemoryStream Stream(Data, Size);
+    LoadInput<TReader>(Stream);
+    return 0;
 }
 
 } // namespace vidlark::fuzz

@@ -9,7 +9,9 @@
 #include "imaging/JPEGImage.h"
 #include "imaging/Metafile.h"
 #include "imaging/PCDGraphic.h"
+#include "imaging/PCXGraphic.h"
 #include "imaging/PPMGraphic.h"
+#include "imaging/PSDGraphic.h"
 #include "imaging/RLAGraphic.h"
 #include "imaging/SGIGraphic.h"
 #include "imaging/TIFFGraphic.h"
@@ -42,6 +44,8 @@ constexpr std::pair<TReader, TGraphicClass> ReaderClasses[] = {
     {TReader::CUT, &TCUTGraphic::ClassInfo},
     {TReader::RLA, &TRLAGraphic::ClassInfo},
     {TReader::PCD, &TPCDGraphic::ClassInfo},
+    {TReader::PCX, &TPCXGraphic::ClassInfo},
+    {TReader::PSD, &TPSDGraphic::ClassInfo},
 };
 
 TGraphicClass ClassOf(TReader reader)

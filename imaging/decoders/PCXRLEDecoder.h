@@ -4,7 +4,15 @@
 
 #include "imaging/decoders/UnpackOnlyDecoder.h"
 
+#include <cstddef>
+
 namespace vidlark {
+
+// What a run had left to write when its target was full.
+struct TPCXPendingRun {
+    std::uint8_t Value = 0;
+    std::size_t Count = 0;
+};
 
 class TPCXRLEDecoder : public TUnpackOnlyDecoder {
 public:
@@ -12,6 +20,16 @@ public:
     // there) or Source is used up. The caller's pointers are left as they were.
     void Unpack(std::uint8_t*& Source, std::uint8_t*& Target,
                 std::int32_t PackedSize, std::int32_t UnpackedSize) override;
+
+    struct TPart {
+        std::size_t Taken;   // bytes of Source
+        std::size_t Written; // bytes of Target
+    };
+    // One part of data whose runs go on across parts (PCX runs may cross
+    // rows): Pending's rest of a run is written first, and what a run has
+    // left when Target is full goes back into Pending.
+    TPart UnpackPart(const std::uint8_t* Source, std::int32_t PackedSize, std::uint8_t* Target,
+                     std::int32_t UnpackedSize, TPCXPendingRun& Pending) const;
 };
 
 } // namespace vidlark

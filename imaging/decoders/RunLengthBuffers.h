@@ -17,6 +17,9 @@ public:
         : Start(Data), Pos(Data), End(Data + (Size > 0 ? Size : 0)) {}
 
     std::size_t Left() const { return static_cast<std::size_t>(End - Pos); }
+    // The Left() bytes not taken yet, for a decoder that looks ahead
+    // before it takes.
+    const std::uint8_t* Ahead() const { return Pos; }
     std::size_t Consumed() const { return static_cast<std::size_t>(Pos - Start); }
 
     // False when no byte is left.
@@ -62,6 +65,7 @@ public:
           End(Data + (Units > 0 ? static_cast<std::size_t>(Units) * UnitSize : 0)) {}
 
     bool Full() const { return Pos == End; }
+    std::size_t Room() const { return static_cast<std::size_t>(End - Pos) / UnitBytes; }
 
     // Count copies of one byte (a decoder of one-byte units).
     void FillByte(std::uint8_t Value, std::size_t Count)

@@ -227,10 +227,37 @@ TEST(PackbitsRLEDecoder, ControlBytesAndLimits)
     EXPECT_EQ(Cut.Written, Join({Bytes{1, 2}, Repeat(Guard, 4)}));
     auto NoValue = RunUnpack(Decoder, {0xF0}, 6);
     EXPECT_EQ(NoValue.Written, Repeat(Guard, 6));
+    // Nor is a run's value taken from beyond PackedSize when the buffer
+    // goes on: the next row's first byte is not this row's.
+    auto Bounded = RunUnpack(Decoder, {0xFE, 9}, 3, 1, 1);
+    EXPECT_EQ(Bounded.Written, Repeat(Guard, 3));
     // A run longer than the room is clipped.
     auto Clipped = RunUnpack(Decoder, {0x81, 4}, 5);
     EXPECT_EQ(Clipped.Written, Repeat(4, 5));
     EXPECT_TRUE(Clipped.GuardIntact);
+}
+
+TEST(PCXRLEDecoder, PartsCarryRunsOnAndTakeNoLiteralOfTheNextPart)
+{
+    TPCXRLEDecoder Decoder;
+    const Bytes Packed{0xC5, 8, 1, 2, 3};
+    Bytes First(3), Second(4);
+    TPCXPendingRun Pending;
+    const auto A = Decoder.UnpackPart(Packed.data(), 5, First.data(), 3, Pending);
+    EXPECT_EQ(First, (Bytes{8, 8, 8}));
+    EXPECT_EQ(A.Taken, 2u);
+    EXPECT_EQ(A.Written, 3u);
+    EXPECT_EQ(Pending.Count, 2u);
+    // The run's last two bytes, then two literals; the third stays.
+    const auto B = Decoder.UnpackPart(Packed.data() + A.Taken, 3, Second.data(), 4, Pending);
+    EXPECT_EQ(Second, (Bytes{8, 8, 1, 2}));
+    EXPECT_EQ(B.Taken, 2u);
+    EXPECT_EQ(B.Written, 4u);
+    // Data that end early say how much they wrote.
+    Bytes Third(4, 0xEE);
+    const auto C = Decoder.UnpackPart(Packed.data() + 4, 1, Third.data(), 4, Pending);
+    EXPECT_EQ(C.Written, 1u);
+    EXPECT_EQ(Third, (Bytes{3, 0xEE, 0xEE, 0xEE}));
 }
 
 TEST(PCXRLEDecoder, RunsLiteralsAndLimits)
