@@ -5,6 +5,7 @@
 #include "imaging/Icon.h"
 #include "imaging/JPEGImage.h"
 #include "imaging/Metafile.h"
+#include "imaging/PNGGraphic.h"
 #include "imaging/PPMGraphic.h"
 #include "imaging/SGIGraphic.h"
 #include "imaging/TargaGraphic.h"
@@ -30,6 +31,7 @@ constexpr std::pair<TReader, TGraphicClass> ReaderClasses[] = {
     {TReader::Targa, &TTargaGraphic::ClassInfo},
     {TReader::PPM, &TPPMGraphic::ClassInfo},
     {TReader::SGI, &TSGIGraphic::ClassInfo},
+    {TReader::PNG, &TPNGGraphic::ClassInfo},
 };
 
 TGraphicClass ClassOf(TReader reader)
