@@ -7,6 +7,7 @@
 #include "imaging/Metafile.h"
 #include "imaging/PNGGraphic.h"
 #include "imaging/PPMGraphic.h"
+#include "imaging/PSPGraphic.h"
 #include "imaging/SGIGraphic.h"
 #include "imaging/TargaGraphic.h"
 
@@ -32,6 +33,7 @@ constexpr std::pair<TReader, TGraphicClass> ReaderClasses[] = {
     {TReader::PPM, &TPPMGraphic::ClassInfo},
     {TReader::SGI, &TSGIGraphic::ClassInfo},
     {TReader::PNG, &TPNGGraphic::ClassInfo},
+    {TReader::PSP, &TPSPGraphic::ClassInfo},
 };
 
 TGraphicClass ClassOf(TReader reader)
