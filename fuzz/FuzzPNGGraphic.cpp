@@ -4,9 +4,7 @@
 
 #include "imaging/PNGGraphic.h"
 
-#include <cstdlib>
-
-using namespace vidlark;
+#include "fuzz/ReaderFuzzing.h"
 
 namespace {
 
@@ -26,17 +24,7 @@ bool SmallEnough(const std::uint8_t* Data, std::size_t Size)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size)
 {
-    if (!SmallEnough(Data, Size))
-        return 0;
-    TMemoryStream Stream(Data, Size);
-    (void)TPNGGraphic::CanReadStream(Stream);
-    if (Stream.GetPosition() != 0)
-        std::abort();
-    TPNGGraphic Graphic;
-    try {
-        Graphic.LoadFromStream(Stream);
-        Graphic.ToRGBA(true);
-    } catch (const EGraphicError&) {
-    }
+    if (SmallEnough(Data, Size))
+        vidlark::fuzz::LoadInput<vidlark::TPNGGraphic>(Data, Size);
     return 0;
 }

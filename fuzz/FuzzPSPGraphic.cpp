@@ -3,9 +3,7 @@
 
 #include "imaging/PSPGraphic.h"
 
-#include <cstdlib>
-
-using namespace vidlark;
+#include "fuzz/ReaderFuzzing.h"
 
 namespace {
 
@@ -25,17 +23,7 @@ bool SmallEnough(const std::uint8_t* Data, std::size_t Size)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size)
 {
-    if (!SmallEnough(Data, Size))
-        return 0;
-    TMemoryStream Stream(Data, Size);
-    (void)TPSPGraphic::CanReadStream(Stream);
-    if (Stream.GetPosition() != 0)
-        std::abort();
-    TPSPGraphic Graphic;
-    try {
-        Graphic.LoadFromStream(Stream);
-        Graphic.ToRGBA(true);
-    } catch (const EGraphicError&) {
-    }
+    if (SmallEnough(Data, Size))
+        vidlark::fuzz::LoadInput<vidlark::TPSPGraphic>(Data, Size);
     return 0;
 }

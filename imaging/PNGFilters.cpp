@@ -122,53 +122,51 @@ void UndoUp(std::uint8_t* Row, const std::uint8_t* Prior, std::size_t Length)
     UndoUpPortable(Row + i, Prior + i, Length - i);
 }
 
-// Each loop loads the next pixel before it stores the current one: the
-// store covers the next pixel's first bytes, and a load after it would wait
-// for the store to drain instead of taking the bytes from it.
-template <unsigned Stride>
-void UndoSub(std::uint8_t* Row, std::size_t Length)
+// Runs Undo over the pixels left to right: Undo takes the stored pixel and
+// the one above it and gives the pixel back. The loop loads the next pixel
+// before it stores the current one: the store covers the next pixel's
+// first bytes, and a load after it would wait for the store to drain
+// instead of taking the bytes from it.
+template <unsigned Stride, typename TUndo>
+inline void UndoPixels(std::uint8_t* Row, const std::uint8_t* Prior, std::size_t Length, TUndo Undo)
 {
     using P = TPixelLanes<Stride>;
-    __m128i a = _mm_setzero_si128();
     __m128i x = P::Load(Row);
     for (std::size_t i = 0; i < Length; i += Stride) {
         const __m128i Following = P::Load(Row + i + Stride);
-        a = _mm_add_epi8(x, a);
-        P::Store(Row + i, a, x);
+        P::Store(Row + i, Undo(x, P::Load(Prior + i)), x);
         x = Following;
     }
+}
+
+template <unsigned Stride>
+void UndoSub(std::uint8_t* Row, const std::uint8_t* Prior, std::size_t Length)
+{
+    __m128i a = _mm_setzero_si128();
+    UndoPixels<Stride>(Row, Prior, Length, [&a](__m128i x, __m128i) { return a = _mm_add_epi8(x, a); });
 }
 
 template <unsigned Stride>
 void UndoAverage(std::uint8_t* Row, const std::uint8_t* Prior, std::size_t Length)
 {
-    using P = TPixelLanes<Stride>;
     const __m128i One = _mm_set1_epi8(1);
     __m128i a = _mm_setzero_si128();
-    __m128i x = P::Load(Row);
-    for (std::size_t i = 0; i < Length; i += Stride) {
-        const __m128i Following = P::Load(Row + i + Stride);
-        const __m128i b = P::Load(Prior + i);
+    UndoPixels<Stride>(Row, Prior, Length, [&](__m128i x, __m128i b) {
         // floor((a + b) / 2) from the rounding-up average of the processor.
         const __m128i Mean = _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), One));
-        a = _mm_add_epi8(x, Mean);
-        P::Store(Row + i, a, x);
-        x = Following;
-    }
+        return a = _mm_add_epi8(x, Mean);
+    });
 }
 
 template <unsigned Stride>
 void UndoPaeth(std::uint8_t* Row, const std::uint8_t* Prior, std::size_t Length)
 {
-    using P = TPixelLanes<Stride>;
     const __m128i Zero = _mm_setzero_si128();
     const __m128i LowByte = _mm_set1_epi16(0xFF);
     __m128i a = Zero, c = Zero; // 16-bit lanes
-    __m128i Loaded = P::Load(Row);
-    for (std::size_t i = 0; i < Length; i += Stride) {
-        const __m128i Following = P::Load(Row + i + Stride);
-        const __m128i x = _mm_unpacklo_epi8(Loaded, Zero);
-        const __m128i b = _mm_unpacklo_epi8(P::Load(Prior + i), Zero);
+    UndoPixels<Stride>(Row, Prior, Length, [&](__m128i Stored, __m128i Above) {
+        const __m128i x = _mm_unpacklo_epi8(Stored, Zero);
+        const __m128i b = _mm_unpacklo_epi8(Above, Zero);
         // With p = a + b - c: |p - a| = |b - c|, |p - b| = |a - c|, |p - c| = |(b - c) + (a - c)|.
         const __m128i FromB = _mm_sub_epi16(b, c);
         const __m128i FromA = _mm_sub_epi16(a, c);
@@ -180,16 +178,15 @@ void UndoPaeth(std::uint8_t* Row, const std::uint8_t* Prior, std::size_t Length)
             Select(_mm_cmpeq_epi16(pa, Least), a, Select(_mm_cmpeq_epi16(pb, Least), b, c));
         a = _mm_and_si128(_mm_add_epi16(x, Prediction), LowByte);
         c = b;
-        P::Store(Row + i, _mm_packus_epi16(a, Zero), Loaded);
-        Loaded = Following;
-    }
+        return _mm_packus_epi16(a, Zero);
+    });
 }
 
 template <unsigned Stride>
 void Unfilter(std::uint8_t Type, std::uint8_t* Row, const std::uint8_t* Prior, std::size_t Length)
 {
     switch (Type) {
-    case ftSub: UndoSub<Stride>(Row, Length); break;
+    case ftSub: UndoSub<Stride>(Row, Prior, Length); break;
     case ftUp: UndoUp(Row, Prior, Length); break;
     case ftAverage: UndoAverage<Stride>(Row, Prior, Length); break;
     case ftPaeth: UndoPaeth<Stride>(Row, Prior, Length); break;

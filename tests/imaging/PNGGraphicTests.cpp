@@ -7,6 +7,7 @@
 #include "imaging/PNGGraphic.h"
 #include "imaging/PNGHeader.h"
 #include "tests/imaging/ImagingTestSupport.h"
+#include "tests/imaging/LoadAttempt.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -170,25 +171,8 @@ Bytes Png(std::initializer_list<Bytes> Chunks)
 // Raw rows of a 2 x 2 grey picture, filter none: 10 20 / 30 40.
 const Bytes GreyRows{0, 10, 20, 0, 30, 40};
 
-struct TLoad {
-    std::unique_ptr<TPNGGraphic> Picture = std::make_unique<TPNGGraphic>();
-    std::string Error;
-    std::size_t Largest = 0;
-};
-
-TLoad Load(const Bytes& File)
-{
-    TLoad Result;
-    TMemoryStream Stream(File);
-    test::ResetLargestAllocation();
-    try {
-        Result.Picture->LoadFromStream(Stream);
-    } catch (const EGraphicError& E) {
-        Result.Error = E.what();
-    }
-    Result.Largest = test::LargestAllocation();
-    return Result;
-}
+using TLoad = test::TLoadAttempt<TPNGGraphic>;
+TLoad Load(const Bytes& File) { return test::LoadBytes<TPNGGraphic>(File); }
 
 const std::string Invalid = "Cannot load image. Invalid or unexpected PNG image format.";
 

@@ -5,6 +5,7 @@
 
 #include "imaging/PSPGraphic.h"
 #include "tests/imaging/ImagingTestSupport.h"
+#include "tests/imaging/LoadAttempt.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -179,25 +180,8 @@ Bytes Picture(const TBuilder& F, std::uint16_t Compression, TKind Kind, bool Vec
                  Kind == TKind::Palette ? F.Palette(4, 4) : Bytes{}, F.Block(3, Bank)});
 }
 
-struct TLoad {
-    std::unique_ptr<TPSPGraphic> Picture = std::make_unique<TPSPGraphic>();
-    std::string Error;
-    std::size_t Largest = 0;
-};
-
-TLoad Load(const Bytes& File)
-{
-    TLoad Result;
-    TMemoryStream Stream(File);
-    test::ResetLargestAllocation();
-    try {
-        Result.Picture->LoadFromStream(Stream);
-    } catch (const EGraphicError& E) {
-        Result.Error = E.what();
-    }
-    Result.Largest = test::LargestAllocation();
-    return Result;
-}
+using TLoad = test::TLoadAttempt<TPSPGraphic>;
+TLoad Load(const Bytes& File) { return test::LoadBytes<TPSPGraphic>(File); }
 
 const std::string Invalid = "Cannot load image. Invalid or unexpected PSP image format.";
 
@@ -228,8 +212,9 @@ TEST(PSPGraphic, EveryVersionCompressionAndKindShowsEveryPixel)
                             Expected = RGBColor(Sample(x, y, 1), Sample(x, y, 2), Sample(x, y, 3));
                         }
                         ASSERT_EQ(P.PixelColor(x, y), Expected) << Name << " at " << x << "," << y;
-                        if (Kind == TKind::RgbMask)
+                        if (Kind == TKind::RgbMask) {
                             ASSERT_EQ(P.ScanLine(y)[4 * x + 3], Sample(x, y, 0)) << Name;
+                        }
                     }
             }
 }
