@@ -4,7 +4,7 @@
 # lowest priority. Seeds come from fuzz/corpus/TARGET/ (committed); what the
 # fuzzer finds grows in the build folder's corpus. A crash input lands in
 # build-fuzz/artifacts/TARGET/ and the script exits non-zero; keep it as a
-# regression test.
+# regression test. A dictionary fuzz/TARGET.dict is used when there is one.
 #
 #   fuzz/run.sh [SECONDS] [TARGET...]
 set -eu
@@ -29,7 +29,8 @@ done
 printf '%s\n' $targets | xargs -P "$jobs" -I{} sh -c '
   t={}; b="$1"; r="$2"; s="$3"
   seeds="$r/fuzz/corpus/$t"; [ -d "$seeds" ] || seeds=""
-  nice -n 19 "$b/fuzz/$t" -max_total_time="$s" -rss_limit_mb=512 -timeout=10 \
+  dict="$r/fuzz/$t.dict"; [ -f "$dict" ] && dict="-dict=$dict" || dict=""
+  nice -n 19 "$b/fuzz/$t" -max_total_time="$s" -rss_limit_mb=512 -timeout=10 $dict \
     -print_final_stats=1 -artifact_prefix="$b/artifacts/$t/" \
     "$b/corpus/$t" $seeds >"$b/logs/$t.log" 2>&1
   status=$?

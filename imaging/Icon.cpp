@@ -1,6 +1,8 @@
 #include "imaging/Icon.h"
 
 #include "imaging/ByteReader.h"
+#include "imaging/PNGGraphic.h"
+#include "imaging/PNGHeader.h"
 #include "imaging/SampleHelpers.h"
 
 #include <vector>
@@ -21,6 +23,7 @@ struct TIconImage {
     std::uint32_t Width = 0;
     std::uint32_t Height = 0; // of the image, without the mask
     unsigned BitCount = 0;
+    bool Png = false; // stored as a PNG file rather than a bitmap
 };
 
 std::uint32_t U32At(std::span<const std::uint8_t> b, std::size_t at)
@@ -62,7 +65,16 @@ std::vector<TIconImage> ReadDirectory(TStream& stream, std::int64_t start, std::
         const auto height = static_cast<std::int32_t>(U32At(info, 8));
         const unsigned bitCount = static_cast<unsigned>(info[14] | (info[15] << 8));
         const std::uint32_t compression = U32At(info, 16);
-        // PNG data, other headers, compressed or upside-down images are passed over.
+        if (std::equal(std::begin(PNGSignature), std::end(PNGSignature), info)) {
+            image.Png = true;
+            image.Width = LoadEndian<std::uint32_t, true>(info + 16);
+            image.Height = LoadEndian<std::uint32_t, true>(info + 20);
+            image.BitCount = 32;
+            if (image.Width != 0 && image.Height != 0)
+                images.push_back(image);
+            continue;
+        }
+        // Other headers, compressed or upside-down images are passed over.
         if (headerSize < InfoHeaderSize || headerSize > image.Size || width <= 0 || height < 2 || compression != 0)
             continue;
         image.Width = static_cast<std::uint32_t>(width);
@@ -71,6 +83,31 @@ std::vector<TIconImage> ReadDirectory(TStream& stream, std::int64_t start, std::
         images.push_back(image);
     }
     return images;
+}
+
+// An image stored as a PNG file: its pixels, with the PNG's alpha (or its
+// transparent colour clear), as a 32-bit bitmap whose fourth byte is alpha.
+void LoadPngEntry(TStream& stream, std::int64_t start, const TIconImage& image, TBitmap& result)
+{
+    std::vector<std::uint8_t> data(image.Size);
+    stream.SetPosition(start + static_cast<std::int64_t>(image.Offset));
+    stream.ReadBuffer(data.data(), data.size());
+    TMemoryStream png(std::move(data));
+    TPNGGraphic picture;
+    picture.LoadFromStream(png);
+    const TRGBAImage rgba = picture.ToRGBA(true);
+    result.SetPixelFormat(pf32bit);
+    result.SetSize(rgba.Width, rgba.Height);
+    const std::uint8_t* in = rgba.Pixels.data();
+    for (std::uint32_t y = 0; y < rgba.Height; ++y) {
+        std::uint8_t* out = result.ScanLine(y);
+        for (std::uint32_t x = 0; x < rgba.Width; ++x, in += 4, out += 4) {
+            out[0] = in[2];
+            out[1] = in[1];
+            out[2] = in[0];
+            out[3] = in[3];
+        }
+    }
 }
 
 bool Better(const TIconImage& a, const TIconImage& b)
@@ -94,6 +131,10 @@ void TIcon::LoadFromStream(TStream& stream)
         if (Better(image, best))
             best = image;
     CheckImageSize(best.Width, best.Height, 32, Format);
+    if (best.Png) {
+        LoadPngEntry(stream, start, best, Image);
+        return;
+    }
 
     // The stored height counts the image and its mask; the bitmap reader
     // gets the image alone, and leaves its stream where the mask begins.

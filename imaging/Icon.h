@@ -1,10 +1,9 @@
 #pragma once
 // TIcon, the platform's icon picture: loads Windows .ico files. Of the
-// images a file holds it takes the largest, the deepest on a tie, among
-// those stored as device-independent bitmaps (icons stored as PNG data are
-// passed over). The image becomes a 32-bit bitmap whose fourth byte is the
-// alpha: from the image itself for 32-bit icons that carry one, else from
-// the icon's mask.
+// images a file holds it takes the largest, the deepest on a tie, whether
+// stored as a device-independent bitmap or as a PNG file. The image becomes
+// a 32-bit bitmap whose fourth byte is the alpha: from the image itself for
+// PNG images and 32-bit icons that carry one, else from the icon's mask.
 
 #include "imaging/Bitmap.h"
 #include "imaging/Graphic.h"

@@ -10,8 +10,10 @@
 #include "imaging/Metafile.h"
 #include "imaging/PCDGraphic.h"
 #include "imaging/PCXGraphic.h"
+#include "imaging/PNGGraphic.h"
 #include "imaging/PPMGraphic.h"
 #include "imaging/PSDGraphic.h"
+#include "imaging/PSPGraphic.h"
 #include "imaging/RLAGraphic.h"
 #include "imaging/SGIGraphic.h"
 #include "imaging/TIFFGraphic.h"
@@ -46,6 +48,8 @@ constexpr std::pair<TReader, TGraphicClass> ReaderClasses[] = {
     {TReader::PCD, &TPCDGraphic::ClassInfo},
     {TReader::PCX, &TPCXGraphic::ClassInfo},
     {TReader::PSD, &TPSDGraphic::ClassInfo},
+    {TReader::PNG, &TPNGGraphic::ClassInfo},
+    {TReader::PSP, &TPSPGraphic::ClassInfo},
 };
 
 TGraphicClass ClassOf(TReader reader)

@@ -23,8 +23,8 @@ public:
     // entry size and pixel size. 19 bytes at least must remain.
     static bool CanReadStream(TStream& Stream);
 
-    // Never answers false: an unknown pixel size leaves Layout schUnknown
-    // and is refused by the load.
+    // Answers false for a header the reader cannot load (an unknown image
+    // type, colour map or pixel size), so the load refuses it.
     bool ReadProperties(TStream& Stream, std::uint32_t ImageIndex) override;
 
     void LoadFromStream(TStream& Stream) override;

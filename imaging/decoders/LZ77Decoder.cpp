@@ -38,6 +38,12 @@ void TLZ77Decoder::StartUnpack()
     Started = true;
 }
 
+void TLZ77Decoder::SkipChecksum()
+{
+    if (Started)
+        inflateValidate(&Stream, 0);
+}
+
 void TLZ77Decoder::Unpack(std::uint8_t*& Source, std::uint8_t*& Target,
                           std::int32_t PackedSize, std::int32_t UnpackedSize)
 {

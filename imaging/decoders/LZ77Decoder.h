@@ -18,6 +18,9 @@ public:
 
     // Raises EGraphicCompression when zlib cannot start.
     void StartUnpack() override;
+    // After StartUnpack: the stream's own check value is not computed, for
+    // containers that check their data themselves.
+    void SkipChecksum();
     // Inflates from Source (PackedSize bytes) into Target (UnpackedSize
     // bytes) and moves both pointers past what was used. zlib's errors are not
     // raised here: the caller reads ZLibResult and the counts below.

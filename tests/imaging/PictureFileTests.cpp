@@ -156,10 +156,21 @@ TEST(Icon, PaletteEntryTakesItsAlphaFromTheMask)
     EXPECT_EQ(bitmap.ScanLine(0)[4 + 3], 255);
 }
 
-TEST(Icon, PngOnlyTruncatedAndAbsurdIconsAreRefused)
+TEST(Icon, EntryStoredAsPng)
 {
     TIcon icon;
-    EXPECT_THROW(icon.LoadFromFile(Fixture("png-only.ico")), EInvalidGraphic);
+    icon.LoadFromFile(Fixture("png-only.ico"));
+    ASSERT_EQ(icon.GetWidth(), 8u);
+    ASSERT_EQ(icon.GetHeight(), 8u);
+    const TRGBAImage image = icon.ToRGBA(true);
+    for (std::size_t i = 0; i < image.Pixels.size(); i += 4)
+        ASSERT_EQ(std::vector<std::uint8_t>(image.Pixels.begin() + i, image.Pixels.begin() + i + 4),
+                  (std::vector<std::uint8_t>{1, 2, 3, 255})) << i / 4;
+}
+
+TEST(Icon, TruncatedAndAbsurdIconsAreRefused)
+{
+    TIcon icon;
     const std::vector<std::uint8_t> full = ReadFileBytes(Fixture("masked.ico"));
     // Cut anywhere, even in the mask: the entry no longer fits the file.
     for (std::size_t length = 0; length < full.size(); length += 3) {

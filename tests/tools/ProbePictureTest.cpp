@@ -41,7 +41,11 @@ TEST(ProbePictureTest, PrintsOneLineAndWritesAnRgbaPng)
 TEST(ProbePictureTest, FailedLoadGivesStatusOneAndTheMessage)
 {
     std::ostringstream out, err;
-    EXPECT_EQ(PictureCommand({Fixtures + "png-only.ico"}, out, err), 1);
+    // An icon file whose directory holds no image.
+    const std::string empty = (std::filesystem::temp_directory_path() / "vidlark-probe-empty.ico").string();
+    std::ofstream(empty, std::ios::binary).write("\0\0\1\0\0\0", 6);
+    EXPECT_EQ(PictureCommand({empty}, out, err), 1);
+    std::filesystem::remove(empty);
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(err.str(), "Cannot load image. Invalid or unexpected ICO image format.\n");
     std::ostringstream missing;
