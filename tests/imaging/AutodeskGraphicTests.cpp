@@ -62,8 +62,8 @@ TEST(AutodeskLoad, PaletteLevelsAndRowsTopFirst)
     ASSERT_EQ(Graphic.GetPixelFormat(), pf8bit);
     ASSERT_EQ(Graphic.GetWidth(), 4u);
     ASSERT_EQ(Graphic.GetHeight(), 2u);
-    EXPECT_EQ(RowOf(Graphic, 0), Bytes(Pixels.begin(), Pixels.begin() + 4));
-    EXPECT_EQ(RowOf(Graphic, 1), Bytes(Pixels.begin() + 4, Pixels.end()));
+    EXPECT_EQ(Row(Graphic, 0), Bytes(Pixels.begin(), Pixels.begin() + 4));
+    EXPECT_EQ(Row(Graphic, 1), Bytes(Pixels.begin() + 4, Pixels.end()));
     // Every entry: a level of 63 is 252, two bits to the left.
     for (unsigned i = 0; i < 256; ++i) {
         const TPaletteEntry& E = Graphic.PaletteEntries()[i];
@@ -92,7 +92,7 @@ TEST(AutodeskLoad, SixteenBitsInTheHeaderStillLoadByExtension)
     TMemoryStream Stream(Join({Header({.Width = 2, .BitsPerPixel = 16}), Palette(), Bytes{5, 6}}));
     Graphic.LoadFromStream(Stream);
     EXPECT_EQ(Graphic.GetPixelFormat(), pf8bit);
-    EXPECT_EQ(RowOf(Graphic, 0), (Bytes{5, 6}));
+    EXPECT_EQ(Row(Graphic, 0), (Bytes{5, 6}));
 }
 
 TEST(AutodeskLoad, ProgressBandIsSetBeforeTheFirstReport)

@@ -20,24 +20,9 @@ namespace vidlark::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline Bytes Join(std::initializer_list<Bytes> Parts)
-{
-    Bytes All;
-    for (const Bytes& Part : Parts)
-        All.insert(All.end(), Part.begin(), Part.end());
-    return All;
-}
-
 inline Bytes LE16(unsigned Value) { return {static_cast<std::uint8_t>(Value), static_cast<std::uint8_t>(Value >> 8)}; }
 inline Bytes BE16(unsigned Value) { return {static_cast<std::uint8_t>(Value >> 8), static_cast<std::uint8_t>(Value)}; }
 inline Bytes BE32(std::uint32_t Value) { return Join({BE16(Value >> 16), BE16(Value & 0xFFFF)}); }
-
-// The bytes of row Y of a bitmap, without the padding at its end.
-inline Bytes RowOf(const TBitmap& Bitmap, std::uint32_t Y)
-{
-    const std::uint8_t* Line = Bitmap.ScanLine(Y);
-    return Bytes(Line, Line + Bitmap.GetWidth() * ((Bitmap.BitsPerPixel() + 7) / 8));
-}
 
 // The progress reports of a graphic, one line each: stage, percent, the
 // band's top-bottom/right, message.

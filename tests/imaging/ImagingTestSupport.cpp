@@ -115,7 +115,7 @@ std::vector<std::uint8_t> Join(std::initializer_list<std::vector<std::uint8_t>> 
 std::vector<std::uint8_t> Row(const TBitmap& bitmap, std::uint32_t y)
 {
     const std::uint8_t* line = bitmap.ScanLine(y);
-    return std::vector<std::uint8_t>(line, line + bitmap.GetWidth() * ((bitmap.BitsPerPixel() + 7) / 8));
+    return std::vector<std::uint8_t>(line, line + (std::size_t{bitmap.GetWidth()} * bitmap.BitsPerPixel() + 7) / 8);
 }
 
 void ExpectPixels(const TRGBAImage& image, const std::vector<std::uint8_t>& expected)

@@ -20,22 +20,6 @@ namespace vidlark::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline Bytes Join(std::initializer_list<Bytes> Parts)
-{
-    Bytes All;
-    for (const Bytes& Part : Parts)
-        All.insert(All.end(), Part.begin(), Part.end());
-    return All;
-}
-
-// The bytes of the pixels of row Y (whole bytes of a packed row).
-inline Bytes Row(const TBitmap& Bitmap, std::uint32_t Y)
-{
-    const std::uint8_t* Line = Bitmap.ScanLine(Y);
-    const std::size_t Count = (std::size_t{Bitmap.GetWidth()} * Bitmap.BitsPerPixel() + 7) / 8;
-    return Bytes(Line, Line + Count);
-}
-
 // A new graphic loaded from Data.
 template <typename TGraphicClass>
 std::unique_ptr<TGraphicClass> Load(const Bytes& Data)

@@ -181,7 +181,7 @@ TEST(RLALoad, MatteChannelBecomesAlpha)
     TRLAGraphic Graphic;
     Load(Graphic, File({.Right = 1, .MatteChannels = 2, .Gamma = ""}, {Row}));
     ASSERT_EQ(Graphic.GetPixelFormat(), pf32bit);
-    EXPECT_EQ(RowOf(Graphic, 0), (Bytes{5, 3, 1, 7, 6, 4, 2, 8}));
+    EXPECT_EQ(Row(Graphic, 0), (Bytes{5, 3, 1, 7, 6, 4, 2, 8}));
 }
 
 TEST(RLALoad, SixteenBitChannelsAreStoredHighByteFirst)
@@ -245,8 +245,8 @@ TEST(RLALoad, RunsStayInsideTheirRowAndTheirData)
     EXPECT_EQ(PixelOf(Graphic, 1, 3), (TRgb{9, 2, 3}));
     EXPECT_EQ(PixelOf(Graphic, 2, 3), (TRgb{9, 0, 4}));
     EXPECT_EQ(PixelOf(Graphic, 3, 2), (TRgb{5, 6, 7}));
-    EXPECT_EQ(RowOf(Graphic, 1), Bytes(12, 0));
-    EXPECT_EQ(RowOf(Graphic, 0), Bytes(12, 0));
+    EXPECT_EQ(Row(Graphic, 1), Bytes(12, 0));
+    EXPECT_EQ(Row(Graphic, 0), Bytes(12, 0));
 }
 
 TEST(RLALoad, RefusesWhatItCannotShow)
