@@ -18,7 +18,7 @@ set(may_include_vidlark-probe "media;imaging")
 # intrinsics.
 set(plain_folders imaging media)
 set(plain_headers assert.h errno.h limits.h math.h setjmp.h stddef.h stdint.h
-                  stdio.h stdlib.h string.h zlib.h jpeglib.h jerror.h immintrin.h)
+                  stdio.h stdlib.h string.h zlib.h jpeglib.h jerror.h emmintrin.h immintrin.h)
 
 set(top_folders app bench docs fuzz imaging library media platform tests tools transfer)
 set(checked_folders imaging media platform app transfer library tools/vidlark-probe)
