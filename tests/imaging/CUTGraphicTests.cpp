@@ -73,9 +73,9 @@ void ExpectPicture(const TCUTGraphic& Graphic)
     ASSERT_EQ(Graphic.GetWidth(), PictureWidth);
     ASSERT_EQ(Graphic.GetHeight(), 3u);
     ASSERT_EQ(Graphic.GetPixelFormat(), pf8bit);
-    EXPECT_EQ(Row(Graphic, 0), Join({Bytes(127, 9), Literal(1, 73)}));
-    EXPECT_EQ(Row(Graphic, 1), Join({Literal(100, 127), Bytes(73, 4)}));
-    EXPECT_EQ(Row(Graphic, 2), Join({Bytes{250, 250, 251, 251, 251}, Bytes(195, 0)}));
+    EXPECT_EQ(test::Row(Graphic, 0), Join({Bytes(127, 9), Literal(1, 73)}));
+    EXPECT_EQ(test::Row(Graphic, 1), Join({Literal(100, 127), Bytes(73, 4)}));
+    EXPECT_EQ(test::Row(Graphic, 2), Join({Bytes{250, 250, 251, 251, 251}, Bytes(195, 0)}));
 }
 
 void ExpectGrey(const TCUTGraphic& Graphic)
@@ -171,11 +171,11 @@ TEST(CUTLoad, DataEndingEarlyKeepTheRowsDecoded)
     const Bytes Image = Join({Header(4, 5), Row(Bytes{4, 1, 2, 3, 4}), Row(Bytes{128 + 4, 7}),
                               Row(Bytes{4, 5, 6, 7, 8}), Row(Bytes{4, 9, 9, 9, 9}), LE16(5), Bytes{3, 8}});
     const auto Graphic = LoadedWith(Image, PaletteFile({}, 256, Spread));
-    EXPECT_EQ(Row(*Graphic, 0), (Bytes{1, 2, 3, 4}));
-    EXPECT_EQ(Row(*Graphic, 1), (Bytes{7, 7, 7, 7}));
-    EXPECT_EQ(Row(*Graphic, 2), (Bytes{5, 6, 7, 8}));
-    EXPECT_EQ(Row(*Graphic, 3), (Bytes{9, 9, 9, 9}));
-    EXPECT_EQ(Row(*Graphic, 4), (Bytes{8, 0, 0, 0}));
+    EXPECT_EQ(test::Row(*Graphic, 0), (Bytes{1, 2, 3, 4}));
+    EXPECT_EQ(test::Row(*Graphic, 1), (Bytes{7, 7, 7, 7}));
+    EXPECT_EQ(test::Row(*Graphic, 2), (Bytes{5, 6, 7, 8}));
+    EXPECT_EQ(test::Row(*Graphic, 3), (Bytes{9, 9, 9, 9}));
+    EXPECT_EQ(test::Row(*Graphic, 4), (Bytes{8, 0, 0, 0}));
 }
 
 TEST(CUTLoad, DecoderGivenNoBytesReadsNothing)

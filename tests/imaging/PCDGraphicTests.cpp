@@ -106,7 +106,7 @@ Bytes Pixels(const TBitmap& Bitmap)
 {
     Bytes All;
     for (std::uint32_t y = 0; y < Bitmap.GetHeight(); ++y) {
-        const Bytes Row = Row(Bitmap, y);
+        const Bytes Row = test::Row(Bitmap, y);
         All.insert(All.end(), Row.begin(), Row.end());
     }
     return All;

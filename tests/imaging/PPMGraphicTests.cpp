@@ -17,6 +17,7 @@
 
 using namespace vidlark;
 using Bytes = std::vector<std::uint8_t>;
+using test::Row;
 
 namespace {
 
@@ -35,12 +36,6 @@ void Load(TPPMGraphic& Graphic, const std::string& File)
 {
     TMemoryStream Stream = StreamOf(File);
     Graphic.LoadFromStream(Stream);
-}
-
-Bytes Row(const TBitmap& Bitmap, std::uint32_t Y)
-{
-    const std::uint8_t* Line = Bitmap.ScanLine(Y);
-    return Bytes(Line, Line + (std::size_t{Bitmap.GetWidth()} * Bitmap.BitsPerPixel() + 7) / 8);
 }
 
 // The grey levels of a picture loaded from an 8-bit grey map.

@@ -181,7 +181,7 @@ TEST(RLALoad, MatteChannelBecomesAlpha)
     TRLAGraphic Graphic;
     Load(Graphic, File({.Right = 1, .MatteChannels = 2, .Gamma = ""}, {Row}));
     ASSERT_EQ(Graphic.GetPixelFormat(), pf32bit);
-    EXPECT_EQ(Row(Graphic, 0), (Bytes{5, 3, 1, 7, 6, 4, 2, 8}));
+    EXPECT_EQ(test::Row(Graphic, 0), (Bytes{5, 3, 1, 7, 6, 4, 2, 8}));
 }
 
 TEST(RLALoad, SixteenBitChannelsAreStoredHighByteFirst)
