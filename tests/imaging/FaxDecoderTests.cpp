@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -149,8 +150,8 @@ TEST(MHDecoder, RowsStartWhiteOnAByteOrWordFromTheStripsStart)
     Strip.resize((Strip.size() + 1) / 2 * 2, 0);
     const Bytes Second = Pack(Row({1008}));
     Strip.insert(Strip.end(), Second.begin(), Second.end());
-    Bytes Shifted(1, 0xAA);
-    Shifted.insert(Shifted.end(), Strip.begin(), Strip.end());
+    Bytes Shifted(Strip.size() + 1, 0xAA);
+    std::copy(Strip.begin(), Strip.end(), Shifted.begin() + 1);
     TCCITTMHDecoder Aligned(0, 1008, true, false);
     Bytes Target(252, 0xEE);
     std::uint8_t* Source = Shifted.data() + 1;
