@@ -18,7 +18,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-struct TStripSpec {
+struct TStripShape {
     std::uint32_t Width = 16;
     std::uint32_t Height = 8;
     int Components = 3;
@@ -30,7 +30,7 @@ struct TStripSpec {
 // A picture of plain colour areas (JPEG keeps them nearly exact): red on the
 // left half, blue on the right; grey 60 and 200 for one component. Chroma
 // that is subsampled is smoothed across edges, so such pictures are red.
-Bytes Pixels(const TStripSpec& S)
+Bytes Pixels(const TStripShape& S)
 {
     Bytes P(std::size_t{S.Width} * S.Height * S.Components);
     for (std::uint32_t y = 0; y < S.Height; ++y)
@@ -54,7 +54,7 @@ struct TCompressor {
     unsigned char* Out = nullptr;
     unsigned long Size = 0;
 
-    explicit TCompressor(const TStripSpec& S)
+    explicit TCompressor(const TStripShape& S)
     {
         Info.err = jpeg_std_error(&Error);
         jpeg_create_compress(&Info);
@@ -86,7 +86,7 @@ struct TCompressor {
 };
 
 // The strip, and the tables stream when abbreviated.
-std::pair<Bytes, Bytes> Compress(const TStripSpec& S)
+std::pair<Bytes, Bytes> Compress(const TStripShape& S)
 {
     TCompressor C(S);
     Bytes Tables;
@@ -104,7 +104,7 @@ std::pair<Bytes, Bytes> Compress(const TStripSpec& S)
     return {C.Take(), Tables};
 }
 
-TImageProperties PropertiesFor(const TStripSpec& S, TColorLayout Layout)
+TImageProperties PropertiesFor(const TStripShape& S, TColorLayout Layout)
 {
     TImageProperties P;
     P.Width = S.Width;
@@ -160,7 +160,7 @@ std::string CompressionError(const std::function<void()>& Action)
 TEST(TIFFJPEGDecoder, ColourRowsComeBlueFirstAndGreyRowsOneByteAPixel)
 {
     struct TCase {
-        TStripSpec Spec;
+        TStripShape Shape;
         TColorLayout Layout;
     };
     const TCase Cases[] = {
@@ -170,14 +170,14 @@ TEST(TIFFJPEGDecoder, ColourRowsComeBlueFirstAndGreyRowsOneByteAPixel)
         {{.Stored = JCS_YCbCr, .Abbreviated = true}, schYCbCr},
     };
     for (const TCase& C : Cases) {
-        auto [Strip, Tables] = Compress(C.Spec);
-        TImageProperties P = PropertiesFor(C.Spec, C.Layout);
+        auto [Strip, Tables] = Compress(C.Shape);
+        TImageProperties P = PropertiesFor(C.Shape, C.Layout);
         P.JPEGTables = Tables;
-        Bytes Wanted = Pixels(C.Spec);
-        if (C.Spec.Components == 3)
+        Bytes Wanted = Pixels(C.Shape);
+        if (C.Shape.Components == 3)
             for (std::size_t i = 0; i < Wanted.size(); i += 3)
                 std::swap(Wanted[i], Wanted[i + 2]);
-        const TRun Run = Decode(P, {Strip}, C.Spec.Height);
+        const TRun Run = Decode(P, {Strip}, C.Shape.Height);
         ExpectNear(Run.Rows, Wanted, 8);
         EXPECT_TRUE(Run.Warnings.empty());
     }
@@ -185,8 +185,8 @@ TEST(TIFFJPEGDecoder, ColourRowsComeBlueFirstAndGreyRowsOneByteAPixel)
 
 TEST(TIFFJPEGDecoder, StripsThatDoNotMatchTheImageAreRefused)
 {
-    const TStripSpec Spec{.Stored = JCS_YCbCr, .SamplingX = 2, .SamplingY = 2};
-    const Bytes Strip = Compress(Spec).first;
+    const TStripShape Shape{.Stored = JCS_YCbCr, .SamplingX = 2, .SamplingY = 2};
+    const Bytes Strip = Compress(Shape).first;
     auto Refusal = [&](TImageProperties P, std::size_t Rows, std::size_t RowBytes) {
         return CompressionError([&] {
             TTIFFJPEGDecoder Decoder(P, nullptr);
@@ -197,7 +197,7 @@ TEST(TIFFJPEGDecoder, StripsThatDoNotMatchTheImageAreRefused)
             Decoder.Unpack(Source, Out, static_cast<std::int32_t>(Copy.size()), static_cast<std::int32_t>(Target.size()));
         });
     };
-    const TImageProperties Good = PropertiesFor(Spec, schYCbCr);
+    const TImageProperties Good = PropertiesFor(Shape, schYCbCr);
     EXPECT_EQ(Refusal(Good, 8, 48), "no error");
     EXPECT_EQ(Refusal(Good, 4, 48), gesJpegStripSize);
     EXPECT_EQ(Refusal(Good, 8, 47), gesJpegFractionalLine);
@@ -223,16 +223,16 @@ TEST(TIFFJPEGDecoder, StripsThatDoNotMatchTheImageAreRefused)
 
 TEST(TIFFJPEGDecoder, StripsCutShortGiveTheirRowsAndOneWarningPerLoad)
 {
-    const TStripSpec Spec{.Width = 64, .Height = 64, .Components = 1, .Stored = JCS_GRAYSCALE};
-    Bytes Cut = Compress(Spec).first;
+    const TStripShape Shape{.Width = 64, .Height = 64, .Components = 1, .Stored = JCS_GRAYSCALE};
+    Bytes Cut = Compress(Shape).first;
     // Half way into the entropy-coded data, after the start-of-scan marker.
     std::size_t ScanStart = 0;
     while (ScanStart + 1 < Cut.size() && !(Cut[ScanStart] == 0xFF && Cut[ScanStart + 1] == 0xDA))
         ++ScanStart;
     Cut.resize(ScanStart + (Cut.size() - ScanStart) / 2);
-    const TRun Run = Decode(PropertiesFor(Spec, schGray), {Cut, Cut}, Spec.Height);
+    const TRun Run = Decode(PropertiesFor(Shape, schGray), {Cut, Cut}, Shape.Height);
     EXPECT_EQ(Run.Warnings, std::vector<std::string>{"JPEG decompression error. Unexpected end of input."});
     // The first rows decode as written.
-    const Bytes Written = Pixels(Spec);
+    const Bytes Written = Pixels(Shape);
     ExpectNear(Bytes(Run.Rows.begin(), Run.Rows.begin() + 64), Bytes(Written.begin(), Written.begin() + 64), 8);
 }
