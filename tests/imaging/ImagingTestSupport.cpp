@@ -34,7 +34,26 @@ void* operator new[](std::size_t size)
 {
     return operator new(size);
 }
+// The nothrow forms (std::stable_sort's buffer uses them) must come from
+// the same heap as the deletes below.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    Note(size);
+    return std::malloc(size ? size : 1);
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept
+{
+    return operator new(size, tag);
+}
 void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept
 {
     std::free(p);
 }
