@@ -1,13 +1,14 @@
 // The one-dimensional (modified Huffman) run-length code words of ITU-T T.4,
 // Tables 2 and 3: terminating codes (runs 0 to 63), make-up codes (64 to
-// 1728) and the extended make-up codes (1792 to 2560) that both colours
-// share. Each entry is the run and the code word, first-sent bit first.
+// 1728) of each colour, and the extended make-up codes (1792 to 2560) that
+// both colours share. Each entry is the run and the code word, first-sent
+// bit first.
 
 #include "imaging/decoders/T4Codes.h"
 
 namespace vidlark::t4 {
 
-const std::array<TCodeWord, 104> WhiteCodes{{
+const std::array<TCodeWord, 91> WhiteCodes{{
     {0, "00110101"},
     {1, "000111"},
     {2, "0111"},
@@ -99,22 +100,9 @@ const std::array<TCodeWord, 104> WhiteCodes{{
     {1600, "010011010"},
     {1664, "011000"},
     {1728, "010011011"},
-    {1792, "00000001000"},
-    {1856, "00000001100"},
-    {1920, "00000001101"},
-    {1984, "000000010010"},
-    {2048, "000000010011"},
-    {2112, "000000010100"},
-    {2176, "000000010101"},
-    {2240, "000000010110"},
-    {2304, "000000010111"},
-    {2368, "000000011100"},
-    {2432, "000000011101"},
-    {2496, "000000011110"},
-    {2560, "000000011111"},
 }};
 
-const std::array<TCodeWord, 104> BlackCodes{{
+const std::array<TCodeWord, 91> BlackCodes{{
     {0, "0000110111"},
     {1, "010"},
     {2, "11"},
@@ -206,6 +194,9 @@ const std::array<TCodeWord, 104> BlackCodes{{
     {1600, "0000001011011"},
     {1664, "0000001100100"},
     {1728, "0000001100101"},
+}};
+
+const std::array<TCodeWord, 13> SharedCodes{{
     {1792, "00000001000"},
     {1856, "00000001100"},
     {1920, "00000001101"},

@@ -13,8 +13,9 @@ struct TCodeWord {
     const char* Bits; // first-sent bit first
 };
 
-extern const std::array<TCodeWord, 104> WhiteCodes;
-extern const std::array<TCodeWord, 104> BlackCodes;
+extern const std::array<TCodeWord, 91> WhiteCodes;
+extern const std::array<TCodeWord, 91> BlackCodes;
+extern const std::array<TCodeWord, 13> SharedCodes; // extended make-up codes
 
 // A run of 0 to 2560 pixels, or one of these marks.
 inline constexpr std::int16_t EndOfLine = -1;    // 000000000001

@@ -20,13 +20,15 @@ void Insert(TCodeTable& Table, std::string_view Bits, std::int16_t Value)
         Table[(Code << FreeBits) | Suffix] = TCodeEntry{Value, static_cast<std::uint8_t>(Bits.size())};
 }
 
-TCodeTable Build(const std::array<TCodeWord, 104>& Codes)
+TCodeTable Build(const std::array<TCodeWord, 91>& Codes)
 {
     TCodeTable Table;
     for (std::string_view Prefix : {"000000001", "0000000001", "00000000001", "000000000000"})
         Insert(Table, Prefix, InvalidCode);
     Insert(Table, "000000000001", EndOfLine);
     for (const TCodeWord& Word : Codes)
+        Insert(Table, Word.Bits, Word.Run);
+    for (const TCodeWord& Word : SharedCodes)
         Insert(Table, Word.Bits, Word.Run);
     return Table;
 }
