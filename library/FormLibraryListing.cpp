@@ -147,7 +147,9 @@ void TTovan_Form1::RefreshLibrary()
         Platform.ProcessMessages();
         if (refresh != libraryRefreshes_)
             return;
-        QStringList row{Text(file.Name)};
+        QStringList row;
+        row.reserve(8);
+        row.append(Text(file.Name));
         std::array<std::string, 7> details;
         try {
             details = RowDetails(Platform, *nativeFolder / file.Name, file, folder + file.Name, kind.Video,

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace vidlark {
 
@@ -17,10 +18,8 @@ TMp4File::TMp4File(const std::filesystem::path& file, const std::string& shownNa
     if (ec)
         throw EFileOpenError(shownName);
     FileLength = static_cast<std::int64_t>(std::min<std::uintmax_t>(length, static_cast<std::uintmax_t>(MaxLength)));
-    // Unbuffered: the window below is the only buffer.
-    Stream.rdbuf()->pubsetbuf(nullptr, 0);
-    Stream.open(file, std::ios::in | std::ios::binary);
-    if (!Stream.is_open())
+    Stream.reset(std::fopen(file.c_str(), "rb"));
+    if (!Stream || std::setvbuf(Stream.get(), nullptr, _IONBF, 0) != 0)
         throw EFileOpenError(shownName);
     // A file that opens but cannot be read is an open failure too.
     if (!FillWindow(0))
@@ -56,28 +55,29 @@ bool TMp4File::FillWindow(std::int64_t start)
     const std::int64_t want = std::min(static_cast<std::int64_t>(WindowSize), FileLength - start);
     if (want <= 0)
         return true;
+    // Seeks of the C library take a long, which holds any file position
+    // of this system.
     if (StreamPos != start) {
-        if (Stream.rdbuf()->pubseekpos(start, std::ios::in) != std::streampos(start)) {
+        if (start > std::numeric_limits<long>::max() || std::fseek(Stream.get(), static_cast<long>(start), SEEK_SET) != 0) {
             StreamPos = -1;
             return false;
         }
         StreamPos = start;
     }
-    std::streamsize got = 0;
-    try {
-        got = Stream.rdbuf()->sgetn(reinterpret_cast<char*>(Window.data()), want);
-    } catch (const std::ios_base::failure&) {
-        // The library reports a failed read of the system this way; the
-        // bytes are then as missing as those past the end.
+    std::clearerr(Stream.get());
+    const std::size_t got = std::fread(Window.data(), 1, static_cast<std::size_t>(want), Stream.get());
+    // A failed read of the system leaves the bytes as missing as those
+    // past the end.
+    if (std::ferror(Stream.get())) {
         StreamPos = -1;
         return false;
     }
     WindowFill = static_cast<std::size_t>(got);
-    StreamPos += got;
+    StreamPos += static_cast<std::int64_t>(got);
     // A short read is the end of a file that shrank since it was opened (the
-    // stream reads until it has all or sees the end).
-    if (got < want)
-        FileLength = start + got;
+    // library reads until it has all or sees the end).
+    if (static_cast<std::int64_t>(got) < want)
+        FileLength = start + static_cast<std::int64_t>(got);
     return true;
 }
 

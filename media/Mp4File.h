@@ -3,7 +3,8 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
+#include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -36,10 +37,10 @@ public:
     // No file is longer; sums of a position and a 32-bit size stay well
     // inside 64 bits.
     static constexpr std::int64_t MaxLength = std::int64_t{1} << 60;
-    // One page: the system reads no less from the device, and the boxes at
-    // the end of a small video (moov, its tracks and the title) then come
-    // in one read instead of a seek and a read for each.
-    static constexpr std::size_t WindowSize = 4096;
+    // Four pages: a small video (ftyp, the profile, a short mdat, then moov,
+    // its tracks and the title) comes in one read of the system, and the
+    // boxes at the end of a long one in one seek and one read.
+    static constexpr std::size_t WindowSize = 16384;
 
 private:
     bool Read(std::uint8_t* out, std::size_t count);
@@ -47,7 +48,8 @@ private:
     // False when the system failed the seek or the read.
     bool FillWindow(std::int64_t start);
 
-    std::ifstream Stream;
+    // Unbuffered: the window below is the only buffer.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> Stream{nullptr, std::fclose};
     std::int64_t FileLength = 0;   // at opening, or where a read met the end
     std::int64_t Pos = 0;
     std::int64_t StreamPos = 0;

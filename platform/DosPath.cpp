@@ -2,7 +2,9 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <system_error>
+#include <type_traits>
 
 namespace vidlark {
 
@@ -13,29 +15,49 @@ bool SameNameIgnoringCase(const std::string& a, const std::string& b)
     return QString::compare(QString::fromStdString(a), QString::fromStdString(b), Qt::CaseInsensitive) == 0;
 }
 
-bool MatchFrom(const QString& name, qsizetype n, const QString& mask, qsizetype m)
+// Name and mask as QString (case-folded) or as case-folded ASCII bytes.
+template <typename Text>
+bool MatchFrom(const Text& name, std::size_t n, const Text& mask, std::size_t m)
 {
-    while (m < mask.size()) {
-        const QChar c = mask[m];
-        if (c == u'*') {
+    using Char = std::remove_cvref_t<decltype(mask[0])>;
+    const Char star(u'*'), question(u'?');
+    const auto nameSize = static_cast<std::size_t>(name.size());
+    const auto maskSize = static_cast<std::size_t>(mask.size());
+    while (m < maskSize) {
+        const Char c = mask[m];
+        if (c == star) {
             // Collapse runs of "*" and try every split point.
-            while (m < mask.size() && mask[m] == u'*')
+            while (m < maskSize && mask[m] == star)
                 ++m;
-            if (m == mask.size())
+            if (m == maskSize)
                 return true;
-            for (qsizetype k = n; k <= name.size(); ++k)
+            for (std::size_t k = n; k <= nameSize; ++k)
                 if (MatchFrom(name, k, mask, m))
                     return true;
             return false;
         }
-        if (n == name.size())
+        if (n == nameSize)
             return false;
-        if (c != u'?' && c != name[n])
+        if (c != question && c != name[n])
             return false;
         ++n;
         ++m;
     }
-    return n == name.size();
+    return n == nameSize;
+}
+
+bool IsAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+std::string LowerAscii(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return lower;
 }
 
 } // namespace
@@ -102,6 +124,10 @@ bool MatchesMask(std::string_view name, std::string_view mask)
 {
     if (mask == "*.*")
         return true;
+    // Folding ASCII is lowering it; a folder of thousands of names is
+    // matched without a conversion each.
+    if (IsAscii(name) && IsAscii(mask))
+        return MatchFrom(LowerAscii(name), 0, LowerAscii(mask), 0);
     const QString n = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())).toCaseFolded();
     const QString m = QString::fromUtf8(mask.data(), static_cast<qsizetype>(mask.size())).toCaseFolded();
     return MatchFrom(n, 0, m, 0);

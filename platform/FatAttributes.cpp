@@ -15,10 +15,10 @@ bool IsOnFatVolume(const std::filesystem::path& folder)
     return ::statfs(folder.c_str(), &fs) == 0 && fs.f_type == MSDOS_SUPER_MAGIC;
 }
 
-TFatAttributes ReadFatAttributes(const std::filesystem::path& path)
+TFatAttributes ReadFatAttributes(int folderFd, const char* name)
 {
     TFatAttributes result;
-    const TFileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const TFileDescriptor fd(::openat(folderFd, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     __u32 attributes = 0;
     if (!fd.IsOpen() || ::ioctl(fd.Get(), FAT_IOCTL_GET_ATTRIBUTES, &attributes) != 0)
         return result;

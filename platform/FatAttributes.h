@@ -15,7 +15,8 @@ struct TFatAttributes {
 // the files in a folder lie on its volume.
 bool IsOnFatVolume(const std::filesystem::path& folder);
 
-// Reads the attributes of a file on a FAT volume.
-TFatAttributes ReadFatAttributes(const std::filesystem::path& path);
+// Reads the attributes of the file name in the open folder folderFd, on a
+// FAT volume.
+TFatAttributes ReadFatAttributes(int folderFd, const char* name);
 
 } // namespace vidlark
