@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+#include <sys/stat.h>
+
 namespace vidlark {
 namespace {
 
@@ -53,6 +55,28 @@ TEST_F(LocalFiles, FindFilesReportsSizesAndHiddenNames)
     EXPECT_EQ(found[1].Size, 1000);
     EXPECT_FALSE(found[1].Hidden);
     EXPECT_TRUE(found[2].IsDirectory);
+}
+
+// Links count as what they point at; pipes and dangling links are not files
+// a listing may open.
+TEST_F(LocalFiles, FindFilesFollowsLinksAndSkipsWhatIsNoFile)
+{
+    namespace fs = std::filesystem;
+    const fs::path music = stick.Write("PSP/MUSIC/real.mp3", std::string(7, 'x')).parent_path();
+    fs::create_directories(stick / "elsewhere");
+    fs::create_symlink(music / "real.mp3", music / "link.mp3");
+    fs::create_directory_symlink(stick / "elsewhere", music / "folder.mp3");
+    fs::create_symlink(music / "gone.mp3", music / "dangling.mp3");
+    ASSERT_EQ(::mkfifo((music / "pipe.mp3").c_str(), 0600), 0);
+    auto found = platform.FindFiles("E:\PSP\MUSIC\", "*.MP3");
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.Name < b.Name; });
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0].Name, "folder.mp3");
+    EXPECT_TRUE(found[0].IsDirectory);
+    EXPECT_EQ(found[1].Name, "link.mp3");
+    EXPECT_EQ(found[1].Size, 7);
+    EXPECT_FALSE(found[1].IsDirectory);
+    EXPECT_EQ(found[2].Name, "real.mp3");
 }
 
 TEST_F(LocalFiles, DeleteFileRemovesFilesOnly)
