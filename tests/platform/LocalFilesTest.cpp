@@ -68,7 +68,7 @@ TEST_F(LocalFiles, FindFilesFollowsLinksAndSkipsWhatIsNoFile)
     fs::create_directory_symlink(stick / "elsewhere", music / "folder.mp3");
     fs::create_symlink(music / "gone.mp3", music / "dangling.mp3");
     ASSERT_EQ(::mkfifo((music / "pipe.mp3").c_str(), 0600), 0);
-    auto found = platform.FindFiles("E:\PSP\MUSIC\", "*.MP3");
+    auto found = platform.FindFiles("E:\\PSP\\MUSIC\\", "*.MP3");
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.Name < b.Name; });
     ASSERT_EQ(found.size(), 3u);
     EXPECT_EQ(found[0].Name, "folder.mp3");
