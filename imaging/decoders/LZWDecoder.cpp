@@ -1,6 +1,6 @@
 #include "imaging/decoders/LZWDecoder.h"
 
-#include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace vidlark {
@@ -113,9 +113,23 @@ inline void CopyEight(std::uint8_t* To, const std::uint8_t* From)
     std::memcpy(To, &Word, 8);
 }
 
+// The 256 one-byte strings, and the slack a 16-byte copy of the last reads.
+constexpr std::array<std::uint8_t, 256 + 16> SingleBytes = [] {
+    std::array<std::uint8_t, 256 + 16> Bytes{};
+    for (unsigned i = 0; i < 256; ++i)
+        Bytes[i] = static_cast<std::uint8_t>(i);
+    return Bytes;
+}();
+
 } // namespace
 
-TTIFFLZWDecoder::TTIFFLZWDecoder() : Table(TableSize) {}
+// One entry more than codes: a full table writes the entry it cannot keep
+// there.
+TTIFFLZWDecoder::TTIFFLZWDecoder() : Table(TableSize + 1)
+{
+    for (unsigned i = 0; i < 256; ++i)
+        Table[i] = {&SingleBytes[i], 1};
+}
 
 void TTIFFLZWDecoder::Unpack(std::uint8_t*& Source, std::uint8_t*& Target, std::int32_t PackedSize,
                              std::int32_t UnpackedSize)
@@ -127,69 +141,64 @@ void TTIFFLZWDecoder::Unpack(std::uint8_t*& Source, std::uint8_t*& Target, std::
     std::memset(Target + Decoded, 0, Room - Decoded);
 }
 
-// Each string code's string was decoded before, in this strip: the table
-// keeps where, and the string is copied from there. A new entry is the
-// previous code's string and the first byte of this one, which follows it
-// in the target already.
+// A string code's string was decoded before, in this strip, or is a single
+// byte: the table keeps where, and the string is copied from there. The
+// entry a code adds is the previous code's string and the first byte of this
+// one, which follows it in the target.
 template <typename TCodeReader>
 std::size_t TTIFFLZWDecoder::Decode(TCodeReader Codes, std::uint8_t* const Target, const std::size_t Room)
 {
     TString* const Strings = Table.data();
     std::uint8_t* Out = Target;
     std::uint8_t* const End = Target + Room;
-    unsigned Width = MinWidth;
-    unsigned Free = FirstFree;
-    // Length 0: no string before this code, as after Clear.
-    TString Previous{0, 0};
     unsigned Code;
-    while (Codes.Next(Width, Code)) {
-        if (Code == ClearCode) {
-            Width = MinWidth;
-            Free = FirstFree;
-            Previous.Length = 0;
+    // One pass a Clear code; the strip starts as after one. The first code
+    // after Clear must be a single byte: there is no string before it that
+    // a string code (KwKwK, say) could build on.
+    while (Codes.Next(MinWidth, Code) && Out != End) {
+        if (Code == ClearCode)
             continue;
-        }
-        if (Code == EndCode || Out == End)
+        if (Code >= 256)
             break;
-        const std::size_t Left = static_cast<std::size_t>(End - Out);
-        std::uint32_t Length = 1;
-        if (Code < 256) {
-            *Out = static_cast<std::uint8_t>(Code);
-        } else {
-            // A code beyond the table, or a string code with no string
-            // before it, cannot be decoded: the strip ends.
-            const bool Repeat = Code == Free && Previous.Length != 0;
-            if (Code >= Free && !Repeat)
-                break;
-            // KwKwK: the code defined by this very step is the previous
-            // string and its own first byte.
-            const TString Copy = Repeat ? Previous : Strings[Code];
-            Length = Repeat ? Previous.Length + 1 : Copy.Length;
-            const std::uint8_t* From = Target + Copy.Offset;
-            if (Length > Left) {
-                std::memcpy(Out, From, Left);
-                Out = End;
+        *Out = static_cast<std::uint8_t>(Code);
+        TString Previous{Out++, 1};
+        unsigned Width = MinWidth;
+        unsigned Free = FirstFree;
+        bool Cleared = false;
+        while (Codes.Next(Width, Code)) {
+            // Written before the code is looked up, so that KwKwK, the code
+            // of this very entry, finds it.
+            Strings[Free] = {Previous.Data, Previous.Length + 1};
+            // A code beyond the table cannot be decoded: the strip ends.
+            if (Code > Free || Code == ClearCode || Code == EndCode) {
+                Cleared = Code == ClearCode;
                 break;
             }
-            // A string ends before Out, so the copy reads nothing it
-            // writes. Short strings are copied 16 bytes at once; the bytes
-            // past the string are overwritten by the next ones.
-            if (Left >= 16 && Copy.Length <= 16) {
-                CopyEight(Out, From);
-                CopyEight(Out + 8, From + 8);
+            const TString Here = Strings[Code];
+            const std::size_t Left = static_cast<std::size_t>(End - Out);
+            // Short strings go 16 bytes at once; the bytes past the string
+            // are overwritten by the next ones. A string of the target ends
+            // before Out, but for KwKwK's last byte, which is its first, at
+            // Out: so the last byte is copied once the others are.
+            if (Here.Length <= 16 && Left >= 16) {
+                CopyEight(Out, Here.Data);
+                CopyEight(Out + 8, Here.Data + 8);
+            } else if (Here.Length <= Left) {
+                std::memcpy(Out, Here.Data, Here.Length - 1);
             } else {
-                std::memcpy(Out, From, Copy.Length);
+                std::memcpy(Out, Here.Data, Left);
+                return Room;
             }
-            if (Repeat)
-                Out[Length - 1] = *Out;
-        }
-        if (Previous.Length != 0 && Free < TableSize) {
-            Strings[Free++] = {Previous.Offset, Previous.Length + 1};
+            Out[Here.Length - 1] = Here.Data[Here.Length - 1];
+            Previous = {Out, Here.Length};
+            Out += Here.Length;
+            if (Free < TableSize)
+                ++Free;
             if (Free + TCodeReader::EarlyChange == 1u << Width && Width < MaxWidth)
                 ++Width;
         }
-        Previous = {static_cast<std::uint32_t>(Out - Target), Length};
-        Out += Length;
+        if (!Cleared)
+            break;
     }
     return static_cast<std::size_t>(Out - Target);
 }

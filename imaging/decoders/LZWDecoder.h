@@ -29,10 +29,11 @@ public:
                 std::int32_t UnpackedSize) override;
 
 private:
-    // A string of the table: the bytes at Offset in the strip's target, where
-    // it was decoded before.
+    // A string of the table: Length bytes at Data, either in the strip's
+    // target, where it was decoded before, or in a fixed array of the 256
+    // one-byte strings.
     struct TString {
-        std::uint32_t Offset;
+        const std::uint8_t* Data;
         std::uint32_t Length;
     };
 
