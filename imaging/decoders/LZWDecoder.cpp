@@ -104,18 +104,24 @@ bool StartsLsbFirst(const std::uint8_t* Data, std::size_t Size)
     return Size >= 2 && Data[0] == 0 && (Data[1] & 1);
 }
 
-// Eight bytes from From to To; the source is read before the target is
+// Strings up to this length are copied in one piece of this size.
+constexpr std::size_t ShortString = 32;
+
+// 16 bytes from From to To; the source is read before the target is
 // written, so the two may overlap.
-inline void CopyEight(std::uint8_t* To, const std::uint8_t* From)
+inline void CopySixteen(std::uint8_t* To, const std::uint8_t* From)
 {
-    std::uint64_t Word;
-    std::memcpy(&Word, From, 8);
-    std::memcpy(To, &Word, 8);
+    struct {
+        std::uint64_t Low, High;
+    } Bytes;
+    std::memcpy(&Bytes, From, 16);
+    std::memcpy(To, &Bytes, 16);
 }
 
-// The 256 one-byte strings, and the slack a 16-byte copy of the last reads.
-constexpr std::array<std::uint8_t, 256 + 16> SingleBytes = [] {
-    std::array<std::uint8_t, 256 + 16> Bytes{};
+// The 256 one-byte strings, and the slack a short string's copy of the last
+// reads.
+constexpr std::array<std::uint8_t, 256 + ShortString> SingleBytes = [] {
+    std::array<std::uint8_t, 256 + ShortString> Bytes{};
     for (unsigned i = 0; i < 256; ++i)
         Bytes[i] = static_cast<std::uint8_t>(i);
     return Bytes;
@@ -176,13 +182,13 @@ std::size_t TTIFFLZWDecoder::Decode(TCodeReader Codes, std::uint8_t* const Targe
             }
             const TString Here = Strings[Code];
             const std::size_t Left = static_cast<std::size_t>(End - Out);
-            // Short strings go 16 bytes at once; the bytes past the string
-            // are overwritten by the next ones. A string of the target ends
+            // Short strings go in one piece; the bytes past the string are
+            // overwritten by the next ones. A string of the target ends
             // before Out, but for KwKwK's last byte, which is its first, at
             // Out: so the last byte is copied once the others are.
-            if (Here.Length <= 16 && Left >= 16) {
-                CopyEight(Out, Here.Data);
-                CopyEight(Out + 8, Here.Data + 8);
+            if (Here.Length <= ShortString && Left >= ShortString) {
+                CopySixteen(Out, Here.Data);
+                CopySixteen(Out + 16, Here.Data + 16);
             } else if (Here.Length <= Left) {
                 std::memcpy(Out, Here.Data, Here.Length - 1);
             } else {

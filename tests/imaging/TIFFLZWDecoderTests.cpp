@@ -166,7 +166,7 @@ TEST(LZWDecoder, DamagedOrShortDataGiveWhatWasDecodedBefore)
         {"KwKwK first after Clear", Codes({Clear, 'A', Clear, 258, 'C', End}), 8, Text("A", 8)},
         {"KwKwK after a string", Codes({Clear, 'A', 'B', 259, End}), 8, Text("ABBB", 8)},
         {"a target smaller than the data", Codes({Clear, 'A', 'B', 258, 258, End}), 5, Text("ABABA")},
-        {"a string copied where room is left", Codes({Clear, 'A', 'B', 258, 260}), 32, Text("ABABABA", 32)},
+        {"a string copied where room is left", Codes({Clear, 'A', 'B', 258, 260}), 40, Text("ABABABA", 40)},
         {"no Clear at the start", Codes({'A', 'B', 258, End}), 4, Text("ABAB")},
         {"bytes after EndOfInformation", Codes({Clear, 'A', End, 'B'}), 4, Text("A", 4)},
         {"Clear after Clear", Codes({Clear, Clear, 'A', End}), 1, Text("A")},
