@@ -175,7 +175,8 @@ std::size_t TTIFFLZWDecoder::Decode(TCodeReader Codes, std::uint8_t* const Targe
             // Written before the code is looked up, so that KwKwK, the code
             // of this very entry, finds it.
             Strings[Free] = {Previous.Data, Previous.Length + 1};
-            // A code beyond the table cannot be decoded: the strip ends.
+            // Clear starts the next pass; EndOfInformation ends the strip,
+            // and so does a code beyond the table, which cannot be decoded.
             if (Code > Free || Code == ClearCode || Code == EndCode) {
                 Cleared = Code == ClearCode;
                 break;
