@@ -14,82 +14,56 @@ constexpr unsigned TableSize = 4096;
 constexpr unsigned MinWidth = 9;
 constexpr unsigned MaxWidth = 12;
 
-// Both readers keep the codes not yet taken in a 64-bit buffer and refill it
-// eight bytes at a time while the data hold that many (the bytes past the
-// buffer's count are loaded again by the next refill, to the same bits),
-// then byte by byte. Next answers false when fewer than Width bits are left.
-
-// Codes most significant bit first; the next code at the top of the buffer.
-class TMsbFirstCodes {
+// Codes most significant bit first (TIFF) or least significant bit first
+// (the first writers), kept in a 64-bit buffer: the next code at its top, or
+// at its bottom. The buffer is refilled eight bytes at a time while the data
+// hold that many (the bytes past the buffer's count are loaded again by the
+// next refill, to the same bits), then byte by byte.
+template <bool MsbFirst>
+class TCodeReader {
 public:
-    // The width grows when the next free code is one below a power of two.
-    static constexpr unsigned EarlyChange = 1;
+    // TIFF's width grows when the next free code is one below a power of
+    // two, the first writers' when it is a power of two.
+    static constexpr unsigned EarlyChange = MsbFirst ? 1 : 0;
 
-    TMsbFirstCodes(const std::uint8_t* Data, std::size_t Size) : In(Data), End(Data + Size) {}
+    TCodeReader(const std::uint8_t* Data, std::size_t Size) : In(Data), End(Data + Size) {}
 
+    // False when fewer than Width bits are left.
     bool Next(unsigned Width, unsigned& Code)
     {
         if (Count < Width) {
             if (End - In >= 8) {
                 std::uint64_t Word = 0;
                 for (int i = 0; i < 8; ++i)
-                    Word = Word << 8 | In[i];
-                Bits |= Word >> Count;
+                    Word = Word << 8 | In[MsbFirst ? i : 7 - i];
+                Bits |= Behind(Word);
                 In += (63 - Count) >> 3;
                 Count |= 56;
             } else {
-                for (; Count <= 56 && In < End; Count += 8)
-                    Bits |= std::uint64_t{*In++} << (56 - Count);
+                for (; Count <= 56 && In < End; Count += 8) {
+                    const std::uint64_t Byte = *In++;
+                    Bits |= Behind(MsbFirst ? Byte << 56 : Byte);
+                }
                 if (Count < Width)
                     return false;
             }
         }
-        Code = static_cast<unsigned>(Bits >> (64 - Width));
-        Bits <<= Width;
+        if constexpr (MsbFirst) {
+            Code = static_cast<unsigned>(Bits >> (64 - Width));
+            Bits <<= Width;
+        } else {
+            Code = static_cast<unsigned>(Bits & ((1u << Width) - 1));
+            Bits >>= Width;
+        }
         Count -= Width;
         return true;
     }
 
 private:
-    const std::uint8_t* In;
-    const std::uint8_t* End;
-    std::uint64_t Bits = 0;
-    unsigned Count = 0;
-};
+    // Bits that start where the buffer's next code starts, moved behind the
+    // Count bits it holds.
+    std::uint64_t Behind(std::uint64_t Aligned) const { return MsbFirst ? Aligned >> Count : Aligned << Count; }
 
-// The first writers' codes: least significant bit first, the next code at
-// the bottom of the buffer.
-class TLsbFirstCodes {
-public:
-    // The width grows when the next free code is a power of two.
-    static constexpr unsigned EarlyChange = 0;
-
-    TLsbFirstCodes(const std::uint8_t* Data, std::size_t Size) : In(Data), End(Data + Size) {}
-
-    bool Next(unsigned Width, unsigned& Code)
-    {
-        if (Count < Width) {
-            if (End - In >= 8) {
-                std::uint64_t Word = 0;
-                for (int i = 7; i >= 0; --i)
-                    Word = Word << 8 | In[i];
-                Bits |= Word << Count;
-                In += (63 - Count) >> 3;
-                Count |= 56;
-            } else {
-                for (; Count <= 56 && In < End; Count += 8)
-                    Bits |= std::uint64_t{*In++} << Count;
-                if (Count < Width)
-                    return false;
-            }
-        }
-        Code = static_cast<unsigned>(Bits & ((1u << Width) - 1));
-        Bits >>= Width;
-        Count -= Width;
-        return true;
-    }
-
-private:
     const std::uint8_t* In;
     const std::uint8_t* End;
     std::uint64_t Bits = 0;
@@ -142,8 +116,8 @@ void TTIFFLZWDecoder::Unpack(std::uint8_t*& Source, std::uint8_t*& Target, std::
 {
     const std::size_t Packed = PackedSize > 0 ? static_cast<std::size_t>(PackedSize) : 0;
     const std::size_t Room = UnpackedSize > 0 ? static_cast<std::size_t>(UnpackedSize) : 0;
-    const std::size_t Decoded = StartsLsbFirst(Source, Packed) ? Decode(TLsbFirstCodes(Source, Packed), Target, Room)
-                                                               : Decode(TMsbFirstCodes(Source, Packed), Target, Room);
+    const std::size_t Decoded = StartsLsbFirst(Source, Packed) ? Decode(TCodeReader<false>(Source, Packed), Target, Room)
+                                                               : Decode(TCodeReader<true>(Source, Packed), Target, Room);
     std::memset(Target + Decoded, 0, Room - Decoded);
 }
 
@@ -151,8 +125,8 @@ void TTIFFLZWDecoder::Unpack(std::uint8_t*& Source, std::uint8_t*& Target, std::
 // byte: the table keeps where, and the string is copied from there. The
 // entry a code adds is the previous code's string and the first byte of this
 // one, which follows it in the target.
-template <typename TCodeReader>
-std::size_t TTIFFLZWDecoder::Decode(TCodeReader Codes, std::uint8_t* const Target, const std::size_t Room)
+template <typename TCodes>
+std::size_t TTIFFLZWDecoder::Decode(TCodes Codes, std::uint8_t* const Target, const std::size_t Room)
 {
     TString* const Strings = Table.data();
     std::uint8_t* Out = Target;
@@ -201,7 +175,7 @@ std::size_t TTIFFLZWDecoder::Decode(TCodeReader Codes, std::uint8_t* const Targe
             Out += Here.Length;
             if (Free < TableSize)
                 ++Free;
-            if (Free + TCodeReader::EarlyChange == 1u << Width && Width < MaxWidth)
+            if (Free + TCodes::EarlyChange == 1u << Width && Width < MaxWidth)
                 ++Width;
         }
         if (!Cleared)

@@ -37,8 +37,8 @@ private:
         std::uint32_t Length;
     };
 
-    template <typename TCodeReader>
-    std::size_t Decode(TCodeReader Codes, std::uint8_t* Target, std::size_t Room);
+    template <typename TCodes>
+    std::size_t Decode(TCodes Codes, std::uint8_t* Target, std::size_t Room);
 
     std::vector<TString> Table;
 };
