@@ -118,7 +118,9 @@ void TTIFFLZWDecoder::Unpack(std::uint8_t*& Source, std::uint8_t*& Target, std::
     const std::size_t Room = UnpackedSize > 0 ? static_cast<std::size_t>(UnpackedSize) : 0;
     const std::size_t Decoded = StartsLsbFirst(Source, Packed) ? Decode(TCodeReader<false>(Source, Packed), Target, Room)
                                                                : Decode(TCodeReader<true>(Source, Packed), Target, Room);
-    std::memset(Target + Decoded, 0, Room - Decoded);
+    // An empty target may be no buffer at all.
+    if (Decoded < Room)
+        std::memset(Target + Decoded, 0, Room - Decoded);
 }
 
 // A string code's string was decoded before, in this strip, or is a single
