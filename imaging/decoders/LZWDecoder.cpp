@@ -105,7 +105,7 @@ constexpr std::array<std::uint8_t, 256 + ShortString> SingleBytes = [] {
 
 // One entry more than codes: a full table writes the entry it cannot keep
 // there.
-TTIFFLZWDecoder::TTIFFLZWDecoder() : Table(TableSize + 1)
+TTIFFLZWDecoder::TTIFFLZWDecoder() : Table(std::make_unique_for_overwrite<TString[]>(TableSize + 1))
 {
     for (unsigned i = 0; i < 256; ++i)
         Table[i] = {&SingleBytes[i], 1};
@@ -130,7 +130,7 @@ void TTIFFLZWDecoder::Unpack(std::uint8_t*& Source, std::uint8_t*& Target, std::
 template <typename TCodes>
 std::size_t TTIFFLZWDecoder::Decode(TCodes Codes, std::uint8_t* const Target, const std::size_t Room)
 {
-    TString* const Strings = Table.data();
+    TString* const Strings = Table.get();
     std::uint8_t* Out = Target;
     std::uint8_t* const End = Target + Room;
     unsigned Code;

@@ -17,7 +17,7 @@
 #include "imaging/decoders/UnpackOnlyDecoder.h"
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 namespace vidlark {
 
@@ -40,7 +40,8 @@ private:
     template <typename TCodes>
     std::size_t Decode(TCodes Codes, std::uint8_t* Target, std::size_t Room);
 
-    std::vector<TString> Table;
+    // Entries from the first free code on are written before they are read.
+    std::unique_ptr<TString[]> Table;
 };
 
 } // namespace vidlark
