@@ -5,6 +5,7 @@
 #include "imaging/TIFFDirectory.h"
 #include "imaging/decoders/CCITTDecoder.h"
 #include "imaging/decoders/LZ77Decoder.h"
+#include "imaging/decoders/LZWDecoder.h"
 #include "imaging/decoders/PackbitsRLEDecoder.h"
 #include "imaging/decoders/TIFFJPEGDecoder.h"
 #include "imaging/decoders/ThunderDecoder.h"
@@ -192,6 +193,7 @@ std::unique_ptr<TDecoder> DecoderFor(const TImageProperties& P, const TTIFFDirec
     case cmpThunderscan: return std::make_unique<TThunderDecoder>(P.Width);
     // One zlib stream a strip.
     case cmpDeflate: return std::make_unique<TLZ77Decoder>(Z_PARTIAL_FLUSH, true);
+    case cmpLZW: return std::make_unique<TTIFFLZWDecoder>();
     default: RaiseUnsupported(gesCompressionScheme);
     }
 }
@@ -335,7 +337,8 @@ void TTIFFGraphic::LoadFromStream(TStream& Stream)
             P.BitsPerSample != 8)
             RaiseInvalid();
     }
-    Plan.ReverseFill = (P.Flags & imgBitsReversed) && (P.Compression == cmpNone || P.Compression == cmpPackbits);
+    Plan.ReverseFill = (P.Flags & imgBitsReversed) &&
+                       (P.Compression == cmpNone || P.Compression == cmpPackbits || P.Compression == cmpLZW);
     Plan.Predictor = P.Compression == cmpNone ? 1 : P.Predictor;
     if (Plan.Predictor == 2 && P.BitsPerSample != 8 && P.BitsPerSample != 16)
         RaiseUnsupported(gesPredictorScheme);
