@@ -1,8 +1,9 @@
 #include "imaging/decoders/CCITTDecoder.h"
 
-#include "imaging/decoders/FaxBits.h"
+#include "imaging/decoders/FaxRows.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vidlark {
 
@@ -43,27 +44,54 @@ const std::uint8_t* TCCITTDecoder::PackedBytes(const std::uint8_t* Source, std::
     return Reversed.data();
 }
 
+void TCCITTDecoder::StartStrip(std::size_t Size)
+{
+    const auto MaxChanges = static_cast<std::size_t>(std::min<std::uint64_t>(Width, std::uint64_t{Size} * 8));
+    Above.Reserve(Width, MaxChanges);
+    Current.Reserve(Width, MaxChanges);
+    Above.Close();
+}
+
 void TCCITTFax3Decoder::Unpack(std::uint8_t*& Source, std::uint8_t*& Target, std::int32_t PackedSize,
                                std::int32_t UnpackedSize)
 {
     fax::TBitSource In(PackedBytes(Source, SizeOf(PackedSize)), SizeOf(PackedSize));
     fax::TRowWriter Out(Target, SizeOf(UnpackedSize), Width);
+    StartStrip(SizeOf(PackedSize));
+    const bool TwoDimensional = Options & 1;
     bool EndOfLinePending = false;
     while (In.Left() > 0 && Out.Room()) {
         if (!EndOfLinePending)
             SkipToEndOfLine(In);
-        EndOfLinePending = false;
-        bool Black = false;
-        while (!Out.RowComplete() && In.Left() > 0) {
-            const std::int32_t Run = fax::DecodeRun(In, Black ? t4::BlackTable() : t4::WhiteTable());
-            if (Run < 0) {
-                EndOfLinePending = Run == t4::EndOfLine;
-                break;
-            }
-            Out.Put(static_cast<std::uint32_t>(Run), Black);
-            Black = !Black;
-        }
-        Out.NextRow();
+        // The bit after each end of line tells how its row is coded: 1 in
+        // runs, 0 against the row above.
+        const bool AgainstAbove = TwoDimensional && In.Left() > 0 && In.Bit() == 0;
+        const fax::TRowEnd End =
+            AgainstAbove ? fax::DecodeTwoDimensionalRow(In, Above, Current) : fax::DecodeRunsRow(In, Current);
+        Out.PutRow(Current);
+        std::swap(Above, Current);
+        EndOfLinePending = End == fax::TRowEnd::EndOfLine;
+        // One-dimensional rows find their start again at the next end of
+        // line; rows coded against a damaged one would be garbage.
+        if (TwoDimensional && End == fax::TRowEnd::Corrupt)
+            break;
+    }
+    Source += In.BytePosition();
+}
+
+void TCCITTFax4Decoder::Unpack(std::uint8_t*& Source, std::uint8_t*& Target, std::int32_t PackedSize,
+                               std::int32_t UnpackedSize)
+{
+    fax::TBitSource In(PackedBytes(Source, SizeOf(PackedSize)), SizeOf(PackedSize));
+    fax::TRowWriter Out(Target, SizeOf(UnpackedSize), Width);
+    StartStrip(SizeOf(PackedSize));
+    while (In.Left() > 0 && Out.Room()) {
+        const fax::TRowEnd End = fax::DecodeTwoDimensionalRow(In, Above, Current);
+        Out.PutRow(Current);
+        std::swap(Above, Current);
+        // Group 4 has no end of line but the two that end the data.
+        if (End != fax::TRowEnd::Done)
+            break;
     }
     Source += In.BytePosition();
 }
