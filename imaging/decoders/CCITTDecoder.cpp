@@ -35,29 +35,32 @@ TCCITTDecoder::TCCITTDecoder(std::uint32_t Options, std::uint32_t Width, bool Wo
 {
 }
 
-const std::uint8_t* TCCITTDecoder::PackedBytes(const std::uint8_t* Source, std::size_t Size)
+TCCITTDecoder::TStrip TCCITTDecoder::StartStrip(const std::uint8_t* Source, std::uint8_t* Target,
+                                                std::int32_t PackedSize, std::int32_t UnpackedSize)
 {
-    if (!SwapBits)
-        return Source;
-    Reversed.resize(Size);
-    std::transform(Source, Source + Size, Reversed.begin(), ReverseBits);
-    return Reversed.data();
-}
-
-void TCCITTDecoder::StartStrip(std::size_t Size)
-{
+    const std::size_t Size = SizeOf(PackedSize);
+    if (SwapBits) {
+        Reversed.resize(Size);
+        std::transform(Source, Source + Size, Reversed.begin(), ReverseBits);
+        Source = Reversed.data();
+    }
     const auto MaxChanges = static_cast<std::size_t>(std::min<std::uint64_t>(Width, std::uint64_t{Size} * 8));
     Above.Reserve(Width, MaxChanges);
     Current.Reserve(Width, MaxChanges);
     Above.Close();
+    return {fax::TBitSource(Source, Size), fax::TRowWriter(Target, SizeOf(UnpackedSize), Width)};
+}
+
+void TCCITTDecoder::PutRow(fax::TRowWriter& Out)
+{
+    Out.PutRow(Current);
+    std::swap(Above, Current);
 }
 
 void TCCITTFax3Decoder::Unpack(std::uint8_t*& Source, std::uint8_t*& Target, std::int32_t PackedSize,
                                std::int32_t UnpackedSize)
 {
-    fax::TBitSource In(PackedBytes(Source, SizeOf(PackedSize)), SizeOf(PackedSize));
-    fax::TRowWriter Out(Target, SizeOf(UnpackedSize), Width);
-    StartStrip(SizeOf(PackedSize));
+    auto [In, Out] = StartStrip(Source, Target, PackedSize, UnpackedSize);
     const bool TwoDimensional = Options & 1;
     bool EndOfLinePending = false;
     while (In.Left() > 0 && Out.Room()) {
@@ -68,8 +71,7 @@ void TCCITTFax3Decoder::Unpack(std::uint8_t*& Source, std::uint8_t*& Target, std
         const bool AgainstAbove = TwoDimensional && In.Left() > 0 && In.Bit() == 0;
         const fax::TRowEnd End =
             AgainstAbove ? fax::DecodeTwoDimensionalRow(In, Above, Current) : fax::DecodeRunsRow(In, Current);
-        Out.PutRow(Current);
-        std::swap(Above, Current);
+        PutRow(Out);
         EndOfLinePending = End == fax::TRowEnd::EndOfLine;
         // One-dimensional rows find their start again at the next end of
         // line; rows coded against a damaged one would be garbage.
@@ -82,13 +84,10 @@ void TCCITTFax3Decoder::Unpack(std::uint8_t*& Source, std::uint8_t*& Target, std
 void TCCITTFax4Decoder::Unpack(std::uint8_t*& Source, std::uint8_t*& Target, std::int32_t PackedSize,
                                std::int32_t UnpackedSize)
 {
-    fax::TBitSource In(PackedBytes(Source, SizeOf(PackedSize)), SizeOf(PackedSize));
-    fax::TRowWriter Out(Target, SizeOf(UnpackedSize), Width);
-    StartStrip(SizeOf(PackedSize));
+    auto [In, Out] = StartStrip(Source, Target, PackedSize, UnpackedSize);
     while (In.Left() > 0 && Out.Room()) {
         const fax::TRowEnd End = fax::DecodeTwoDimensionalRow(In, Above, Current);
-        Out.PutRow(Current);
-        std::swap(Above, Current);
+        PutRow(Out);
         // Group 4 has no end of line but the two that end the data.
         if (End != fax::TRowEnd::Done)
             break;
@@ -99,8 +98,7 @@ void TCCITTFax4Decoder::Unpack(std::uint8_t*& Source, std::uint8_t*& Target, std
 void TCCITTMHDecoder::Unpack(std::uint8_t*& Source, std::uint8_t*& Target, std::int32_t PackedSize,
                              std::int32_t UnpackedSize)
 {
-    fax::TBitSource In(PackedBytes(Source, SizeOf(PackedSize)), SizeOf(PackedSize));
-    fax::TRowWriter Out(Target, SizeOf(UnpackedSize), Width);
+    auto [In, Out] = StartStrip(Source, Target, PackedSize, UnpackedSize);
     bool Black = false;
     while (In.Left() > 0 && Out.Room()) {
         const std::int32_t Run = fax::DecodeRun(In, Black ? t4::BlackTable() : t4::WhiteTable());

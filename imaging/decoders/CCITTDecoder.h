@@ -25,12 +25,18 @@ public:
     TCCITTDecoder(std::uint32_t Options, std::uint32_t Width, bool WordAligned, bool SwapBits);
 
 protected:
-    // The packed bytes as the decoder reads them: bit-reversed into a copy of
-    // its own when SwapBits is set, so the caller's buffer is left alone.
-    const std::uint8_t* PackedBytes(const std::uint8_t* Source, std::size_t Size);
-    // Room for the changes of the rows of a strip of Size packed bytes, and
-    // an all-white row above its first.
-    void StartStrip(std::size_t Size);
+    struct TStrip {
+        fax::TBitSource In;
+        fax::TRowWriter Out;
+    };
+    // The packed bytes as bits, bit-reversed into a copy of the decoder's
+    // own when SwapBits is set, so the caller's buffer is left alone; the
+    // target as rows cleared to white; room for the changing elements of
+    // the strip's rows, and an all-white row above its first.
+    TStrip StartStrip(const std::uint8_t* Source, std::uint8_t* Target, std::int32_t PackedSize,
+                      std::int32_t UnpackedSize);
+    // Writes the row just decoded, which becomes the row above the next.
+    void PutRow(fax::TRowWriter& Out);
 
     std::uint32_t Options;
     std::uint32_t Width;
