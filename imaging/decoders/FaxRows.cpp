@@ -68,7 +68,6 @@ TRowEnd Modes(TBitSource& In, const TChangingElements& Above, TChangingElements&
         switch (Mode.Mode) {
         case t4::TMode::Pass:
             A0 = B[B1 + 1];
-            B1 += 2;
             break;
         case t4::TMode::Horizontal: {
             const bool Black = Row.Black();

@@ -71,17 +71,6 @@ Bytes PackedRows(std::uint32_t Width, const std::vector<TChanges>& Rows, std::si
     return Packed;
 }
 
-Bytes Reversed(Bytes Data)
-{
-    for (std::uint8_t& Byte : Data) {
-        std::uint8_t Swapped = 0;
-        for (int i = 0; i < 8; ++i)
-            Swapped |= static_cast<std::uint8_t>(((Byte >> i) & 1) << (7 - i));
-        Byte = Swapped;
-    }
-    return Data;
-}
-
 enum class TCoding { Group4, Group3TwoD };
 
 struct TCase {
@@ -118,6 +107,8 @@ const TCase Cases[] = {
     {"a row that starts black", TCoding::Group4, 16, H(0, 4) + V0, {{0, 4}}, 1},
     {"every vertical mode", TCoding::Group4, 64, Steps + V0 + VR1 + VR2 + VR3 + VL1 + VL2 + VL3 + V0 + V0,
      {{8, 16, 24, 32, 40, 48, 56, 60}, {8, 17, 26, 35, 39, 46, 53, 60}}, 2},
+    {"a move left back over a change above", TCoding::Group4, 16, H(4, 2) + V0 + VL3 + VL3 + V0 + V0 + V0,
+     {{4, 6}, {1, 3, 4, 6}}, 2},
     {"pass mode", TCoding::Group4, 16, H(4, 4) + V0 + Pass + H(2, 2) + V0, {{4, 8}, {10, 12}}, 2},
     {"pass and vertical modes on the first pixel", TCoding::Group4, 16,
      H(0, 3) + V0 + Pass + H(1, 2) + V0 + V0 + VR1 + V0, {{0, 3}, {4, 6}, {4, 7}}, 3},

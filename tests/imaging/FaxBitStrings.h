@@ -1,7 +1,7 @@
 #pragma once
 // Fax data written bit by bit for the decoder tests: runs encoded from the
-// code words, strings of '0' and '1' packed into bytes, and one Unpack call
-// over them.
+// code words, strings of '0' and '1' packed into bytes, either bit order,
+// and one Unpack call over them.
 
 #include "imaging/decoders/Decoder.h"
 #include "imaging/decoders/T4Codes.h"
@@ -68,6 +68,18 @@ inline Bytes Pack(const std::string& Bits)
         if (Bits[i] == '1')
             Packed[i / 8] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
     return Packed;
+}
+
+// Each byte with its bits in reverse order, first bit lowest.
+inline Bytes Reversed(Bytes Data)
+{
+    for (std::uint8_t& Byte : Data) {
+        std::uint8_t Swapped = 0;
+        for (int i = 0; i < 8; ++i)
+            Swapped |= static_cast<std::uint8_t>(((Byte >> i) & 1) << (7 - i));
+        Byte = Swapped;
+    }
+    return Data;
 }
 
 // One Unpack call into a target of TargetBytes that held 0xEE before.

@@ -105,13 +105,7 @@ TEST(MHDecoder, RowsStartWhiteOnAByteOrWordFromTheStripsStart)
 
 TEST(FaxDecoders, ReversedBitOrderReadsAPrivateCopy)
 {
-    Bytes Packed = Pack(EndOfLine + Row({3, 2, 3}));
-    for (std::uint8_t& Byte : Packed) {
-        std::uint8_t Reversed = 0;
-        for (int i = 0; i < 8; ++i)
-            Reversed |= static_cast<std::uint8_t>(((Byte >> i) & 1) << (7 - i));
-        Byte = Reversed;
-    }
+    Bytes Packed = Reversed(Pack(EndOfLine + Row({3, 2, 3})));
     const Bytes Stored = Packed;
     TCCITTFax3Decoder Decoder(0, 8, false, true);
     std::uint8_t* Source = Packed.data();
