@@ -19,9 +19,14 @@ std::uint8_t ReverseBits(std::uint8_t Byte)
 std::size_t SizeOf(std::int32_t Size) { return Size > 0 ? static_cast<std::size_t>(Size) : 0; }
 
 // Group 3 rows begin after an end-of-line code: eleven 0 bits and a 1,
-// with any number of fill bits between.
+// with any number of fill bits between. Most often it comes next.
 void SkipToEndOfLine(fax::TBitSource& In)
 {
+    constexpr unsigned EndOfLineBits = 12;
+    if (In.Left() >= EndOfLineBits && In.Peek() >> (t4::LookupBits - EndOfLineBits) == 1) {
+        In.Consume(EndOfLineBits);
+        return;
+    }
     for (unsigned Zeros = 0; Zeros < 11 && In.Left() > 0;)
         Zeros = In.Bit() ? 0 : Zeros + 1;
     while (In.Left() > 0 && In.Bit() == 0) {

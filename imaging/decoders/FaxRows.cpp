@@ -14,16 +14,20 @@ TRowEnd EndOf(std::int32_t Mark)
     return Mark == t4::EndOfLine ? TRowEnd::EndOfLine : TRowEnd::Corrupt;
 }
 
-const t4::TCodeTable& RunTable(bool Black)
-{
-    return Black ? t4::BlackTable() : t4::WhiteTable();
-}
+// The run tables of both colours, looked up once a row.
+struct TRunTables {
+    const t4::TCodeTable& White = t4::WhiteTable();
+    const t4::TCodeTable& Black = t4::BlackTable();
+
+    const t4::TCodeTable& For(bool IsBlack) const { return IsBlack ? Black : White; }
+};
 
 TRowEnd Runs(TBitSource& In, TChangingElements& Row, std::uint32_t& A0)
 {
     const std::uint32_t Width = Row.RowWidth();
+    const TRunTables Tables;
     while (A0 < Width && In.Left() > 0) {
-        const std::int32_t Run = DecodeRun(In, RunTable(Row.Black()));
+        const std::int32_t Run = DecodeRun(In, Tables.For(Row.Black()));
         if (Run < 0)
             return EndOf(Run);
         A0 = Advance(A0, Run, Width);
@@ -40,6 +44,7 @@ TRowEnd Runs(TBitSource& In, TChangingElements& Row, std::uint32_t& A0)
 TRowEnd Modes(TBitSource& In, const TChangingElements& Above, TChangingElements& Row, std::uint32_t& A0)
 {
     const t4::TModeTable& ModeTable = t4::ModeTable();
+    const TRunTables Tables;
     const std::uint32_t* B = Above.Data();
     const std::uint32_t Width = Row.RowWidth();
     std::size_t B1 = 0;
@@ -71,12 +76,12 @@ TRowEnd Modes(TBitSource& In, const TChangingElements& Above, TChangingElements&
             break;
         case t4::TMode::Horizontal: {
             const bool Black = Row.Black();
-            const std::int32_t First = DecodeRun(In, RunTable(Black));
+            const std::int32_t First = DecodeRun(In, Tables.For(Black));
             if (First < 0)
                 return EndOf(First);
             A0 = Advance(A0, First, Width);
             Row.Add(A0);
-            const std::int32_t Second = DecodeRun(In, RunTable(!Black));
+            const std::int32_t Second = DecodeRun(In, Tables.For(!Black));
             if (Second < 0)
                 return EndOf(Second);
             A0 = Advance(A0, Second, Width);
