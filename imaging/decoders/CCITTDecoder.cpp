@@ -22,9 +22,8 @@ std::size_t SizeOf(std::int32_t Size) { return Size > 0 ? static_cast<std::size_
 // with any number of fill bits between. Most often it comes next.
 void SkipToEndOfLine(fax::TBitSource& In)
 {
-    constexpr unsigned EndOfLineBits = 12;
-    if (In.Left() >= EndOfLineBits && In.Peek() >> (t4::LookupBits - EndOfLineBits) == 1) {
-        In.Consume(EndOfLineBits);
+    if (In.EndOfLineNext()) {
+        In.Consume(t4::EndOfLineBits);
         return;
     }
     for (unsigned Zeros = 0; Zeros < 11 && In.Left() > 0;)

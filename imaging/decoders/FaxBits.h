@@ -34,6 +34,9 @@ public:
         }
         return (Window >> (32 - t4::LookupBits - Pos % 8)) & ((1u << t4::LookupBits) - 1);
     }
+    // True when an end-of-line code (000000000001) comes next; its 1 is a
+    // bit of the data, so all twelve bits are there.
+    bool EndOfLineNext() const { return Peek() >> (t4::LookupBits - t4::EndOfLineBits) == 1; }
     unsigned Bit()
     {
         const unsigned Value = (Data[Pos / 8] >> (7 - Pos % 8)) & 1u;

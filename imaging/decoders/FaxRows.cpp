@@ -56,13 +56,11 @@ TRowEnd Modes(TBitSource& In, const TChangingElements& Above, TChangingElements&
             while (B[B1] <= A0)
                 B1 += 2;
         Start = false;
-        const unsigned Bits = In.Peek();
-        const t4::TModeEntry Mode = ModeTable[Bits >> (t4::LookupBits - t4::ModeLookupBits)];
+        const t4::TModeEntry Mode = ModeTable[In.Peek() >> (t4::LookupBits - t4::ModeLookupBits)];
         if (Mode.Length == 0) {
-            constexpr unsigned EndOfLineBits = 12;
-            if (Bits >> (t4::LookupBits - EndOfLineBits) != 1)
+            if (!In.EndOfLineNext())
                 return TRowEnd::Corrupt;
-            In.Consume(EndOfLineBits);
+            In.Consume(t4::EndOfLineBits);
             return TRowEnd::EndOfLine;
         }
         if (Mode.Length > In.Left()) {
@@ -100,6 +98,7 @@ TRowEnd Modes(TBitSource& In, const TChangingElements& Above, TChangingElements&
             break;
         }
         default:
+            // Uncompressed mode, the one extension, is not decoded.
             return TRowEnd::Corrupt;
         }
     }

@@ -20,6 +20,7 @@ extern const std::array<TCodeWord, 13> SharedCodes; // extended make-up codes
 
 // A run of 0 to 2560 pixels, or one of these marks.
 inline constexpr std::int16_t EndOfLine = -1;    // 000000000001
+inline constexpr unsigned EndOfLineBits = 12;
 inline constexpr std::int16_t InvalidCode = -2;  // the four 9- to 12-bit prefixes no code word has
 
 struct TCodeEntry {
