@@ -32,6 +32,7 @@ enum TTag : std::uint16_t {
     tagYResolution = 283,
     tagPlanarConfiguration = 284,
     tagT4Options = 292,
+    tagT6Options = 293,
     tagResolutionUnit = 296,
     tagPredictor = 317,
     tagColorMap = 320,

@@ -176,13 +176,10 @@ std::unique_ptr<TDecoder> DecoderFor(const TImageProperties& P, const TTIFFDirec
     switch (P.Compression) {
     case cmpNone: return nullptr;
     case cmpPackbits: return std::make_unique<TPackbitsRLEDecoder>();
-    case cmpFax3: {
-        const std::uint32_t Options = Directory.Integer(tagT4Options, 0);
-        // Two-dimensional rows decoded as one-dimensional would be garbage.
-        if (Options & 1)
-            RaiseUnsupported(gesCompressionScheme);
-        return std::make_unique<TCCITTFax3Decoder>(Options, P.Width, false, Reversed);
-    }
+    case cmpFax3:
+        return std::make_unique<TCCITTFax3Decoder>(Directory.Integer(tagT4Options, 0), P.Width, false, Reversed);
+    case cmpFax4:
+        return std::make_unique<TCCITTFax4Decoder>(Directory.Integer(tagT6Options, 0), P.Width, false, Reversed);
     case cmpFaxMH:
     case cmpFaxMHWord:
         return std::make_unique<TCCITTMHDecoder>(0, P.Width, P.Compression == cmpFaxMHWord, Reversed);

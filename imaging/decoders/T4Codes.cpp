@@ -2,7 +2,7 @@
 // Tables 2 and 3: terminating codes (runs 0 to 63), make-up codes (64 to
 // 1728) of each colour, and the extended make-up codes (1792 to 2560) that
 // both colours share. Each entry is the run and the code word, first-sent
-// bit first.
+// bit first. Then the two-dimensional mode code words of Table 4.
 
 #include "imaging/decoders/T4Codes.h"
 
@@ -210,6 +210,19 @@ const std::array<TCodeWord, 13> SharedCodes{{
     {2432, "000000011101"},
     {2496, "000000011110"},
     {2560, "000000011111"},
+}};
+
+const std::array<TModeWord, 10> ModeCodes{{
+    {TMode::Pass, 0, "0001"},
+    {TMode::Horizontal, 0, "001"},
+    {TMode::Vertical, 0, "1"},
+    {TMode::Vertical, 1, "011"},
+    {TMode::Vertical, 2, "000011"},
+    {TMode::Vertical, 3, "0000011"},
+    {TMode::Vertical, -1, "010"},
+    {TMode::Vertical, -2, "000010"},
+    {TMode::Vertical, -3, "0000010"},
+    {TMode::Extension, 0, "0000001"},
 }};
 
 } // namespace vidlark::t4

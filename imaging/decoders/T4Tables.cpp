@@ -1,6 +1,8 @@
-// Lookup tables of the T.4 code words: every 13-bit string maps to the code
-// word it begins with. The code words with end of line and the four prefixes
-// that are no code word cover all 8192 strings.
+// Lookup tables of the T.4 code words: every bit string of the table's
+// width maps to the code word it begins with. For runs, the code words with
+// end of line and the four prefixes that are no code word cover all 8192
+// strings; for modes, the strings of seven 0 bits stay invalid (end of line
+// begins so).
 
 #include "imaging/decoders/T4Codes.h"
 
@@ -10,14 +12,20 @@ namespace vidlark::t4 {
 
 namespace {
 
-void Insert(TCodeTable& Table, std::string_view Bits, std::int16_t Value)
+template <typename TTable, typename TEntry>
+void Insert(TTable& Table, std::string_view Bits, unsigned TableBits, TEntry Entry)
 {
     unsigned Code = 0;
     for (char Bit : Bits)
         Code = (Code << 1) | (Bit == '1' ? 1u : 0u);
-    const unsigned FreeBits = LookupBits - static_cast<unsigned>(Bits.size());
+    const unsigned FreeBits = TableBits - static_cast<unsigned>(Bits.size());
     for (unsigned Suffix = 0; Suffix < (1u << FreeBits); ++Suffix)
-        Table[(Code << FreeBits) | Suffix] = TCodeEntry{Value, static_cast<std::uint8_t>(Bits.size())};
+        Table[(Code << FreeBits) | Suffix] = Entry;
+}
+
+void Insert(TCodeTable& Table, std::string_view Bits, std::int16_t Value)
+{
+    Insert(Table, Bits, LookupBits, TCodeEntry{Value, static_cast<std::uint8_t>(Bits.size())});
 }
 
 TCodeTable Build(const std::array<TCodeWord, 91>& Codes)
@@ -44,6 +52,20 @@ const TCodeTable& WhiteTable()
 const TCodeTable& BlackTable()
 {
     static const TCodeTable Table = Build(BlackCodes);
+    return Table;
+}
+
+const TModeTable& ModeTable()
+{
+    static const TModeTable Table = [] {
+        TModeTable Modes;
+        for (const TModeWord& Word : ModeCodes) {
+            const std::string_view Bits = Word.Bits;
+            Insert(Modes, Bits, ModeLookupBits,
+                   TModeEntry{Word.Mode, Word.Offset, static_cast<std::uint8_t>(Bits.size())});
+        }
+        return Modes;
+    }();
     return Table;
 }
 

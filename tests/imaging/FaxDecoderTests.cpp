@@ -4,6 +4,7 @@
 #include "imaging/decoders/CCITTDecoder.h"
 #include "imaging/decoders/T4Codes.h"
 #include "imaging/decoders/ThunderDecoder.h"
+#include "tests/imaging/FaxBitStrings.h"
 
 #include <gtest/gtest.h>
 
@@ -13,74 +14,7 @@
 #include <vector>
 
 using namespace vidlark;
-using Bytes = std::vector<std::uint8_t>;
-
-namespace {
-
-const std::string EndOfLine = "000000000001";
-
-std::string CodeFor(const std::array<t4::TCodeWord, 91>& Codes, int Run)
-{
-    for (const t4::TCodeWord& Word : Codes)
-        if (Word.Run == Run)
-            return Word.Bits;
-    for (const t4::TCodeWord& Word : t4::SharedCodes)
-        if (Word.Run == Run)
-            return Word.Bits;
-    ADD_FAILURE() << "no code word for " << Run;
-    return {};
-}
-
-// A run as make-up codes (2560 while they fit, then the largest that fits)
-// and a terminating code.
-std::string Run(bool Black, int Length)
-{
-    const auto& Codes = Black ? t4::BlackCodes : t4::WhiteCodes;
-    std::string Bits;
-    while (Length >= 2560) {
-        Bits += CodeFor(Codes, 2560);
-        Length -= 2560;
-    }
-    if (Length >= 64) {
-        Bits += CodeFor(Codes, Length / 64 * 64);
-        Length %= 64;
-    }
-    return Bits + CodeFor(Codes, Length);
-}
-
-// Alternating runs of one row, white first.
-std::string Row(std::initializer_list<int> Runs)
-{
-    std::string Bits;
-    bool Black = false;
-    for (int Length : Runs) {
-        Bits += Run(Black, Length);
-        Black = !Black;
-    }
-    return Bits;
-}
-
-// Bits packed first bit highest, the last byte filled with 0.
-Bytes Pack(const std::string& Bits)
-{
-    Bytes Packed((Bits.size() + 7) / 8, 0);
-    for (std::size_t i = 0; i < Bits.size(); ++i)
-        if (Bits[i] == '1')
-            Packed[i / 8] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
-    return Packed;
-}
-
-Bytes Decode(TDecoder& Decoder, Bytes Packed, std::size_t TargetBytes)
-{
-    Bytes Target(TargetBytes, 0xEE);
-    std::uint8_t* Source = Packed.data();
-    std::uint8_t* Out = Target.data();
-    Decoder.Unpack(Source, Out, static_cast<std::int32_t>(Packed.size()), static_cast<std::int32_t>(Target.size()));
-    EXPECT_LE(Source, Packed.data() + Packed.size());
-    return Target;
-}
-
-} // namespace
+using namespace vidlark::test::fax;
 
 TEST(T4Tables, EveryBitStringBeginsWithOneCodeWordAndEveryWordDecodes)
 {
@@ -171,13 +105,7 @@ TEST(MHDecoder, RowsStartWhiteOnAByteOrWordFromTheStripsStart)
 
 TEST(FaxDecoders, ReversedBitOrderReadsAPrivateCopy)
 {
-    Bytes Packed = Pack(EndOfLine + Row({3, 2, 3}));
-    for (std::uint8_t& Byte : Packed) {
-        std::uint8_t Reversed = 0;
-        for (int i = 0; i < 8; ++i)
-            Reversed |= static_cast<std::uint8_t>(((Byte >> i) & 1) << (7 - i));
-        Byte = Reversed;
-    }
+    Bytes Packed = Reversed(Pack(EndOfLine + Row({3, 2, 3})));
     const Bytes Stored = Packed;
     TCCITTFax3Decoder Decoder(0, 8, false, true);
     std::uint8_t* Source = Packed.data();

@@ -314,7 +314,6 @@ TEST(TIFFRefusals, EachInItsOwnWords)
     PastEnd[4] = 0xF0;
     const TCase Cases[] = {
         {"tiled", Grey(1, 1, {{7}}).Set(322, 3, {16}).Set(323, 3, {16}).Build(), Unsupported("Tiled images are")},
-        {"G3 2-D", Grey(1, 1, {{7}}).Set(259, 3, {3}).Set(292, 4, {1}).Build(), Unsupported("The compression scheme is")},
         {"predictor 3", Grey(1, 1, {{7}}).Set(259, 3, {32773}).Set(317, 3, {3}).Build(), Unsupported("The predictor is")},
         {"no strips", [] {
              TTiffBuilder B;
