@@ -125,9 +125,11 @@ void TColorManager::SetChromaParameters(std::initializer_list<float> lumaWeights
     SetChromaParameters(std::span<const float>(lumaWeights.begin(), lumaWeights.size()), subsampleX, subsampleY);
 }
 
-void TColorManager::SetLabWhitePoint(float x, float y)
+void TColorManager::SetLabWhitePoint(std::span<const float> chromaticity)
 {
-    FLabToSrgb = color::LabToLinearSrgbMatrix(color::LabWhiteFromChromaticity(x, y));
+    FLabToSrgb = color::LabToLinearSrgbMatrix(chromaticity.size() == 2
+                                                  ? color::LabWhiteFromChromaticity(chromaticity[0], chromaticity[1])
+                                                  : color::LabDefaultWhite);
 }
 
 void TColorManager::BuildChromaTables(int redOffset, int blueOffset)

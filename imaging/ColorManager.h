@@ -88,9 +88,10 @@ public:
                              std::uint8_t subsampleY);
     void SetChromaParameters(std::initializer_list<float> lumaWeights, std::uint8_t subsampleX,
                              std::uint8_t subsampleY);
-    // The white of a CIE L*a*b* source as chromaticity x, y; D50 until set,
-    // and D50 for values that are no white (see LabWhiteFromChromaticity).
-    void SetLabWhitePoint(float x, float y);
+    // The white of a CIE L*a*b* source as its chromaticity x, y. D50, the
+    // white of Lab data that name none, until set, and for any other count
+    // of values or values that are no white (LabWhiteFromChromaticity).
+    void SetLabWhitePoint(std::span<const float> chromaticity);
 
     // Converts Count pixels. One source pointer: interleaved samples; more:
     // planar data, one buffer per component in the order of the layout's

@@ -48,6 +48,12 @@ Bytes ConvertRow(TColorManager& manager, const Bytes& source, std::uint32_t coun
     return target;
 }
 
+void SetWhite(TColorManager& manager, float x, float y)
+{
+    const std::array<float, 2> chromaticity{x, y};
+    manager.SetLabWhitePoint(chromaticity);
+}
+
 ::testing::AssertionResult WithinOneLevel(const Bytes& got, const Rgb& want)
 {
     for (unsigned c = 0; c < 3; ++c)
@@ -108,7 +114,7 @@ TEST(LabColor, TheSourceWhiteIsAdaptedToD65)
     const Bytes blue = Pixel(8, {32, 79, -108});
     auto manager = Described(schCIELab, schRGB);
     EXPECT_TRUE(WithinOneLevel(ConvertRow(manager, blue, 1), {89, 0, 255}));
-    manager.SetLabWhitePoint(0.3127f, 0.3290f);
+    SetWhite(manager, 0.3127f, 0.3290f);
     EXPECT_TRUE(WithinOneLevel(ConvertRow(manager, blue, 1), {0, 0, 254}));
     EXPECT_TRUE(WithinOneLevel(ConvertRow(manager, Pixel(8, {100, 0, 0}), 1), {255, 255, 255}));
 
@@ -118,10 +124,14 @@ TEST(LabColor, TheSourceWhiteIsAdaptedToD65)
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const std::pair<float, float> NoWhites[] = {{0, 0}, {0.3f, 0}, {0.6f, 0.5f}, {nan, 0.3f}, {0.05f, 0.9f}, {0.7f, 0.2f}};
     for (auto [x, y] : NoWhites) {
-        manager.SetLabWhitePoint(0.3127f, 0.3290f);
-        manager.SetLabWhitePoint(x, y);
+        SetWhite(manager, 0.3127f, 0.3290f);
+        SetWhite(manager, x, y);
         EXPECT_EQ(ConvertRow(manager, blue, 1), d50Blue) << x << " " << y;
     }
+    // So does no chromaticity: a file that names no white.
+    SetWhite(manager, 0.3127f, 0.3290f);
+    manager.SetLabWhitePoint({});
+    EXPECT_EQ(ConvertRow(manager, blue, 1), d50Blue);
 }
 
 TEST(LabColor, NeutralsStayGreyUnderEveryWhite)
@@ -135,7 +145,7 @@ TEST(LabColor, NeutralsStayGreyUnderEveryWhite)
         row.insert(row.end(), {static_cast<std::uint8_t>(l), 0, 0});
     for (auto [x, y] : Whites) {
         auto manager = Described(schCIELab, schRGB);
-        manager.SetLabWhitePoint(x, y);
+        SetWhite(manager, x, y);
         const Bytes grey = ConvertRow(manager, row, 256);
         for (unsigned l = 0; l < 256; ++l) {
             const int g = grey[l * 3 + 1];
@@ -170,7 +180,7 @@ TEST(LabColor, EveryCodingOfTheSameValueGivesTheSameLevels)
     const auto count = static_cast<std::uint32_t>(signed8.size() / 3);
     const auto levels = [&](std::uint8_t bits, TConversionFlags flags, const Bytes& row) {
         auto manager = Described(schCIELab, schBGR, bits);
-        manager.SetLabWhitePoint(0.2f, 0.1f);
+        SetWhite(manager, 0.2f, 0.1f);
         manager.InFlags = flags;
         return ConvertRow(manager, row, count);
     };
