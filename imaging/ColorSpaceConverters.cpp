@@ -74,15 +74,32 @@ void ConvertLabSamples(const TColorManager& manager, const TRowJob& job)
     const std::array<std::uint8_t, SrgbTableSize>& encode = SrgbEncodeTable();
     const auto sample = [&](const std::uint8_t* p) { return float(ReadSample(p, Wide, swap)); };
     const auto chroma = [&](const std::uint8_t* p) { return float(ReadSample(p, Wide, swap) ^ c.ChromaFlip); };
-    ConvertToRgb<Bgr>(manager, job, 3, false, [&](const TSourceCursor& s) {
-        const float fy = c.LightScale * sample(s[0]) + c.LightOffset;
-        const float x = LabInverseF(fy + c.AScale * chroma(s[1]) + c.AOffset);
+    const auto pixel = [&](const std::uint8_t* l, const std::uint8_t* a, const std::uint8_t* b) {
+        const float fy = c.LightScale * sample(l) + c.LightOffset;
+        const float x = LabInverseF(fy + c.AScale * chroma(a) + c.AOffset);
         const float y = LabInverseF(fy);
-        const float z = LabInverseF(fy - (c.BScale * chroma(s[2]) + c.BOffset));
+        const float z = LabInverseF(fy - (c.BScale * chroma(b) + c.BOffset));
         return TRgb{EncodeSrgb(encode, m[0] * x + m[1] * y + m[2] * z),
                     EncodeSrgb(encode, m[3] * x + m[4] * y + m[5] * z),
                     EncodeSrgb(encode, m[6] * x + m[7] * y + m[8] * z)};
-    });
+    };
+
+    // Whole interleaved rows into three bytes a pixel, the readers' case,
+    // without the general walk's per-pixel bookkeeping.
+    constexpr unsigned inBytes = Wide ? 2 : 1;
+    if (job.Sources.size() == 1 && job.Mask == 0xFF && manager.OutBitsPerSample() == 8 &&
+        (manager.OutFlags & cfAlpha) == 0) {
+        const auto* s = static_cast<const std::uint8_t*>(job.Sources[0]);
+        auto* d = static_cast<std::uint8_t*>(job.Target);
+        for (std::uint32_t i = 0; i < job.Count; ++i, s += 3 * inBytes, d += 3) {
+            const TRgb rgb = pixel(s, s + inBytes, s + 2 * inBytes);
+            d[0] = static_cast<std::uint8_t>(Bgr ? rgb.Blue : rgb.Red);
+            d[1] = static_cast<std::uint8_t>(rgb.Green);
+            d[2] = static_cast<std::uint8_t>(Bgr ? rgb.Red : rgb.Blue);
+        }
+        return;
+    }
+    ConvertToRgb<Bgr>(manager, job, 3, false, [&](const TSourceCursor& s) { return pixel(s[0], s[1], s[2]); });
 }
 
 template <bool Bgr>
