@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
