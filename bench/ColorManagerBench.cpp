@@ -1,11 +1,16 @@
 // The busiest rows of the colour manager against memcpy of a row of the same
 // size, in the same run: 8-bit RGB to BGR and RGBA to BGRA, and 16-bit
 // big-endian RGB and grey narrowed to 8 bits (PNG's 16-bit pictures). A row
-// at memory speed shows a time near memcpy's of its target bytes.
+// at memory speed shows a time near memcpy's of its target bytes. 8-bit Lab
+// rows (Photoshop's coding: L* 0..255, a* and b* offset by 128) are set
+// against Little CMS, when it is installed, on the same samples.
 
 #include "imaging/ColorManager.h"
 
 #include <benchmark/benchmark.h>
+#ifdef VIDLARK_BENCH_LCMS
+#include <lcms2.h>
+#endif
 
 #include <cstdint>
 #include <cstring>
@@ -14,6 +19,7 @@
 namespace {
 
 using vidlark::TColorManager;
+using vidlark::TConversionFlags;
 
 std::vector<std::uint8_t> SourceRow(std::size_t bytes)
 {
@@ -37,7 +43,7 @@ void MemcpyRow(benchmark::State& state)
 }
 
 void ConvertRow(benchmark::State& state, vidlark::TColorLayout in, vidlark::TColorLayout out, unsigned inSamples,
-                unsigned outSamples, std::uint8_t inBits = 8)
+                unsigned outSamples, std::uint8_t inBits = 8, vidlark::TConversionFlags inFlags = 0)
 {
     const auto pixels = static_cast<std::uint32_t>(state.range(0));
     const auto source = SourceRow(pixels * inSamples * (inBits / 8));
@@ -46,20 +52,53 @@ void ConvertRow(benchmark::State& state, vidlark::TColorLayout in, vidlark::TCol
     manager.SetInLayout(in);
     manager.SetOutLayout(out);
     manager.SetInBitsPerSample(inBits);
-    if (inBits == 16)
-        manager.InFlags = vidlark::cfSwapBytes;
+    manager.InFlags = inBits == 16 ? TConversionFlags{vidlark::cfSwapBytes} : inFlags;
     for (auto _ : state) {
         manager.TransformRow(source.data(), target.data(), pixels);
         benchmark::DoNotOptimize(target.data());
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * pixels * inSamples * (inBits / 8));
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * pixels);
 }
 
 void RgbToBgrRow(benchmark::State& state) { ConvertRow(state, vidlark::schRGB, vidlark::schBGR, 3, 3); }
 void RgbaToBgraRow(benchmark::State& state) { ConvertRow(state, vidlark::schRGBA, vidlark::schBGRA, 4, 4); }
 void Rgb16ToBgrRow(benchmark::State& state) { ConvertRow(state, vidlark::schRGB, vidlark::schBGR, 3, 3, 16); }
 void Gray16ToGrayRow(benchmark::State& state) { ConvertRow(state, vidlark::schGray, vidlark::schGray, 1, 1, 16); }
+void LabToBgrRow(benchmark::State& state)
+{
+    ConvertRow(state, vidlark::schCIELab, vidlark::schBGR, 3, 3, 8, vidlark::cfLabScaledL | vidlark::cfLabOffsetAB);
+}
+
+#ifdef VIDLARK_BENCH_LCMS
+// Little CMS from its D50 Lab profile to sRGB: flags 0 is its default
+// (an 8-bit precalculated grid), cmsFLAGS_NOOPTIMIZE its exact pipeline.
+void LcmsLabToBgrRow(benchmark::State& state, cmsUInt32Number flags)
+{
+    const auto pixels = static_cast<std::uint32_t>(state.range(0));
+    const auto source = SourceRow(pixels * 3);
+    std::vector<std::uint8_t> target(pixels * 3);
+    cmsHPROFILE lab = cmsCreateLab4Profile(nullptr);
+    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+    cmsHTRANSFORM transform =
+        cmsCreateTransform(lab, TYPE_Lab_8, srgb, TYPE_BGR_8, INTENT_RELATIVE_COLORIMETRIC, flags);
+    for (auto _ : state) {
+        cmsDoTransform(transform, source.data(), target.data(), pixels);
+        benchmark::DoNotOptimize(target.data());
+        benchmark::ClobberMemory();
+    }
+    cmsDeleteTransform(transform);
+    cmsCloseProfile(srgb);
+    cmsCloseProfile(lab);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * pixels * 3);
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * pixels);
+}
+void LcmsLabToBgrRowDefault(benchmark::State& state) { LcmsLabToBgrRow(state, 0); }
+void LcmsLabToBgrRowExact(benchmark::State& state) { LcmsLabToBgrRow(state, cmsFLAGS_NOOPTIMIZE); }
+BENCHMARK(LcmsLabToBgrRowDefault)->Arg(4000)->Arg(4000000);
+BENCHMARK(LcmsLabToBgrRowExact)->Arg(4000)->Arg(4000000);
+#endif
 
 // A 4000-pixel row (in cache) and a 4-megapixel row (through memory).
 BENCHMARK(MemcpyRow)->Arg(4000)->Arg(4000000);
@@ -67,6 +106,7 @@ BENCHMARK(RgbToBgrRow)->Arg(4000)->Arg(4000000);
 BENCHMARK(RgbaToBgraRow)->Arg(4000)->Arg(4000000);
 BENCHMARK(Rgb16ToBgrRow)->Arg(4000)->Arg(4000000);
 BENCHMARK(Gray16ToGrayRow)->Arg(4000)->Arg(4000000);
+BENCHMARK(LabToBgrRow)->Arg(4000)->Arg(4000000);
 
 } // namespace
 

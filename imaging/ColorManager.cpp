@@ -1,6 +1,7 @@
 #include "imaging/ColorManager.h"
 
 #include "imaging/ColorConverters.h"
+#include "imaging/ColorLab.h"
 #include "imaging/GraphicErrors.h"
 
 #include <algorithm>
@@ -50,7 +51,10 @@ void StoreIfChanged(T& field, T value, bool& needsSetup)
 
 } // namespace
 
-TColorManager::TColorManager() { BuildGammaTable(); }
+TColorManager::TColorManager() : FLabToSrgb(color::LabToLinearSrgbMatrix(color::LabDefaultWhite))
+{
+    BuildGammaTable();
+}
 
 void TColorManager::SetInLayout(TColorLayout layout) { StoreIfChanged(FInLayout, layout, FNeedsSetup); }
 
@@ -119,6 +123,13 @@ void TColorManager::SetChromaParameters(std::initializer_list<float> lumaWeights
                                         std::uint8_t subsampleY)
 {
     SetChromaParameters(std::span<const float>(lumaWeights.begin(), lumaWeights.size()), subsampleX, subsampleY);
+}
+
+void TColorManager::SetLabWhitePoint(std::span<const float> chromaticity)
+{
+    FLabToSrgb = color::LabToLinearSrgbMatrix(chromaticity.size() == 2
+                                                  ? color::LabWhiteFromChromaticity(chromaticity[0], chromaticity[1])
+                                                  : color::LabDefaultWhite);
 }
 
 void TColorManager::BuildChromaTables(int redOffset, int blueOffset)

@@ -88,6 +88,10 @@ public:
                              std::uint8_t subsampleY);
     void SetChromaParameters(std::initializer_list<float> lumaWeights, std::uint8_t subsampleX,
                              std::uint8_t subsampleY);
+    // The white of a CIE L*a*b* source as its chromaticity x, y. D50, the
+    // white of Lab data that name none, until set, and for any other count
+    // of values or values that are no white (LabWhiteFromChromaticity).
+    void SetLabWhitePoint(std::span<const float> chromaticity);
 
     // Converts Count pixels. One source pointer: interleaved samples; more:
     // planar data, one buffer per component in the order of the layout's
@@ -123,6 +127,8 @@ public:
     std::uint8_t SubsampleX() const { return FSubsampleX; }
     std::uint8_t SubsampleY() const { return FSubsampleY; }
     const TChromaTables& ChromaTables() const { return FChroma; }
+    // Row-major, from white-relative X, Y, Z to linear sRGB.
+    const std::array<float, 9>& LabToSrgbMatrix() const { return FLabToSrgb; }
     TColorLayout InLayout() const { return FInLayout; }
     TColorLayout OutLayout() const { return FOutLayout; }
 
@@ -143,6 +149,7 @@ private:
     std::uint8_t FSubsampleX = 1;
     std::uint8_t FSubsampleY = 1;
     TChromaTables FChroma;
+    std::array<float, 9> FLabToSrgb{};
     TColorLayout FInLayout = schRGB;
     TColorLayout FOutLayout = schBGR;
     TRowConverter FRowConverter = nullptr;

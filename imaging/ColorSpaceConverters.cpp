@@ -1,9 +1,9 @@
 // CMYK, CIE L*a*b* and luma-chroma (YCbCr, Photo-CD) rows to RGB or BGR.
-// None of them applies gamma; a target alpha sample is skipped, not written.
+// None of them applies the gamma table (Lab has the sRGB curve of its own);
+// a target alpha sample is skipped, not written.
 
 #include "imaging/ColorConverters.h"
-
-#include <cmath>
+#include "imaging/ColorLab.h"
 
 namespace vidlark::color {
 
@@ -62,56 +62,53 @@ void ConvertCmyk(const TColorManager& manager, const TRowJob& job)
     });
 }
 
-// 0..255 from a colour value, rounded to nearest with ties to even.
-std::uint32_t RoundLevel(double v)
+// L*a*b* to XYZ of the source white, to linear sRGB by the manager's
+// matrix, through the sRGB curve. The matrix is a local copy, so that the
+// stores of bytes into the target cannot make the compiler reload it.
+template <bool Bgr, bool Wide>
+void ConvertLabSamples(const TColorManager& manager, const TRowJob& job)
 {
-    if (!(v > 0))
-        return 0;
-    if (v >= 255)
-        return 255;
-    return static_cast<std::uint32_t>(std::nearbyint(v));
+    const bool swap = (manager.InFlags & cfSwapBytes) != 0;
+    const TLabSampleCoding c = LabSampleCoding(Wide, manager.InFlags);
+    const std::array<float, 9> m = manager.LabToSrgbMatrix();
+    const std::array<std::uint8_t, SrgbTableSize>& encode = SrgbEncodeTable();
+    const auto sample = [&](const std::uint8_t* p) { return float(ReadSample(p, Wide, swap)); };
+    const auto chroma = [&](const std::uint8_t* p) { return float(ReadSample(p, Wide, swap) ^ c.ChromaFlip); };
+    const auto pixel = [&](const std::uint8_t* l, const std::uint8_t* a, const std::uint8_t* b) {
+        const float fy = c.LightScale * sample(l) + c.LightOffset;
+        const float x = LabInverseF(fy + c.AScale * chroma(a) + c.AOffset);
+        const float y = LabInverseF(fy);
+        const float z = LabInverseF(fy - (c.BScale * chroma(b) + c.BOffset));
+        return TRgb{EncodeSrgb(encode, m[0] * x + m[1] * y + m[2] * z),
+                    EncodeSrgb(encode, m[3] * x + m[4] * y + m[5] * z),
+                    EncodeSrgb(encode, m[6] * x + m[7] * y + m[8] * z)};
+    };
+
+    // Whole interleaved rows into three bytes a pixel, the readers' case,
+    // without the general walk's per-pixel bookkeeping.
+    constexpr unsigned inBytes = Wide ? 2 : 1;
+    if (job.Sources.size() == 1 && job.Mask == 0xFF && manager.OutBitsPerSample() == 8 &&
+        (manager.OutFlags & cfAlpha) == 0) {
+        const auto* s = static_cast<const std::uint8_t*>(job.Sources[0]);
+        auto* d = static_cast<std::uint8_t*>(job.Target);
+        for (std::uint32_t i = 0; i < job.Count; ++i, s += 3 * inBytes, d += 3) {
+            const TRgb rgb = pixel(s, s + inBytes, s + 2 * inBytes);
+            d[0] = static_cast<std::uint8_t>(Bgr ? rgb.Blue : rgb.Red);
+            d[1] = static_cast<std::uint8_t>(rgb.Green);
+            d[2] = static_cast<std::uint8_t>(Bgr ? rgb.Red : rgb.Blue);
+        }
+        return;
+    }
+    ConvertToRgb<Bgr>(manager, job, 3, false, [&](const TSourceCursor& s) { return pixel(s[0], s[1], s[2]); });
 }
 
 template <bool Bgr>
 void ConvertLab(const TColorManager& manager, const TRowJob& job)
 {
-    const bool wide = manager.InBitsPerSample() == 16;
-    const bool swap = (manager.InFlags & cfSwapBytes) != 0;
-    const bool scaledL = (manager.InFlags & cfLabScaledL) != 0;
-    const bool offsetAB = (manager.InFlags & cfLabOffsetAB) != 0;
-    // 16-bit samples are taken as 8-bit values with a fraction (v / 257),
-    // so v = 257 k gives exactly the result of the 8-bit sample k.
-    const auto unit = [&](const std::uint8_t* p) {
-        const std::uint32_t v = ReadSample(p, wide, swap);
-        return wide ? v / 257.0 : double(v);
-    };
-    const auto chroma = [&](const std::uint8_t* p) {
-        const double v = unit(p);
-        if (offsetAB)
-            return v - 128;
-        return v >= 128 ? v - 256 : v;
-    };
-    ConvertToRgb<Bgr>(manager, job, 3, false, [&](const TSourceCursor& s) {
-        const double l = scaledL ? unit(s[0]) / 2.55 : unit(s[0]);
-        const double a = chroma(s[1]);
-        const double b = chroma(s[2]);
-        const double fy = (l + 16) / 116;
-        double x, y, z;
-        if (l < 7.9996) {
-            y = l / 903.3;
-            x = a / 3893.5 + y;
-            z = y - b / 1557.4;
-        } else {
-            const double fx = a / 500 + fy;
-            const double fz = fy - b / 200;
-            x = fx * fx * fx;
-            y = fy * fy * fy;
-            z = fz * fz * fz;
-        }
-        return TRgb{RoundLevel((2.998 * x - 1.458 * y - 0.541 * z) * 255),
-                    RoundLevel((-0.952 * x + 1.893 * y + 0.059 * z) * 255),
-                    RoundLevel((0.099 * x - 0.198 * y + 1.099 * z) * 255)};
-    });
+    if (manager.InBitsPerSample() == 16)
+        ConvertLabSamples<Bgr, true>(manager, job);
+    else
+        ConvertLabSamples<Bgr, false>(manager, job);
 }
 
 template <bool Bgr>

@@ -35,6 +35,7 @@ enum TTag : std::uint16_t {
     tagT6Options = 293,
     tagResolutionUnit = 296,
     tagPredictor = 317,
+    tagWhitePoint = 318,
     tagColorMap = 320,
     tagTileWidth = 322,
     tagTileLength = 323,

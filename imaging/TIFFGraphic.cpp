@@ -358,6 +358,10 @@ void TTIFFGraphic::LoadFromStream(TStream& Stream)
     PrepareBitmap(P.Width, P.Height, FormatName);
     if (ColorManager.OutLayout() == schGray || ColorManager.OutLayout() == schIndexed)
         SetPalette(PaletteFor(ColorManager, P, *Directory));
+    // L*a*b* is relative to the white the file names (ImageMagick writes
+    // D65), else to D50.
+    if (P.Layout == schCIELab)
+        ColorManager.SetLabWhitePoint(Directory->Floats(tagWhitePoint, 2));
     if (P.Layout == schYCbCr) {
         const std::vector<float> Luma = Directory->Floats(tagYCbCrCoefficients, 3);
         ColorManager.SetChromaParameters(Luma.size() == 3 ? std::span<const float>(Luma)

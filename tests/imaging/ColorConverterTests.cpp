@@ -312,40 +312,6 @@ TEST(CmykConverter, SixteenBitInksAndPlanarData)
     EXPECT_EQ(target, (Bytes{127, 102, 77}));
 }
 
-// --- L*a*b* ----------------------------------------------------------------
-
-std::uint8_t Signed(int v) { return static_cast<std::uint8_t>(v); }
-
-TEST(LabConverter, SignedChromaAndPlainLightness)
-{
-    auto toRgb = Described(schCIELab, schRGB);
-    EXPECT_EQ(Convert(toRgb, {100, 0, 0}, 1, 3), (Bytes{255, 255, 255}));
-    EXPECT_EQ(Convert(toRgb, {0, 0, 0}, 1, 3), (Bytes{0, 0, 0}));
-    EXPECT_EQ(Convert(toRgb, {50, 20, Signed(-30)}, 1, 3), (Bytes{53, 40, 101}));
-    EXPECT_EQ(Convert(toRgb, {70, Signed(-40), 60}, 1, 3), (Bytes{58, 128, 11}));
-    // Below the linear threshold of L*.
-    EXPECT_EQ(Convert(toRgb, {5, 10, Signed(-10)}, 1, 3), (Bytes{2, 1, 3}));
-    auto toBgra = Described(schCIELab, schBGRA);
-    EXPECT_EQ(Convert(toBgra, {50, 20, Signed(-30)}, 1, 4), (Bytes{101, 40, 53, 0xEE}));
-}
-
-TEST(LabConverter, ScaledLightnessAndOffsetChroma)
-{
-    auto manager = Described(schCIELab, schBGR);
-    manager.InFlags = cfLabScaledL | cfLabOffsetAB;
-    EXPECT_EQ(Convert(manager, {255, 128, 128}, 1, 3), (Bytes{255, 255, 255}));
-    manager.InFlags = cfLabOffsetAB;
-    EXPECT_EQ(Convert(manager, {50, 148, 98}, 1, 3), (Bytes{101, 40, 53}));
-}
-
-TEST(LabConverter, SixteenBitSamplesMatchTheirEightBitValues)
-{
-    auto manager = Described(schCIELab, schRGB, 16, 8);
-    EXPECT_EQ(Convert(manager, Words({50 * 257, 20 * 257, 226 * 257}), 1, 3), (Bytes{53, 40, 101}));
-    auto deep = Described(schCIELab, schRGB, 8, 16);
-    EXPECT_EQ(Convert(deep, {50, 20, Signed(-30)}, 1, 6), Words({53 * 257, 40 * 257, 101 * 257}));
-}
-
 // --- luma and chroma ------------------------------------------------------------
 
 TEST(YCbCrConverter, TablesAndPixels)
