@@ -28,6 +28,12 @@ public:
         Set(CountTag, 4, {});
         return *this;
     }
+    // The blocks as tiles: TileOffsets and TileByteCounts.
+    TTiffBuilder& Tiles(std::vector<Bytes> Data)
+    {
+        OffsetTag = 324;
+        return Strips(std::move(Data), 325);
+    }
     TTiffBuilder& Raw(std::uint16_t Tag, std::uint16_t Type, std::uint32_t Count, Bytes Value)
     {
         Fields[Tag] = {Type, {Count}, std::move(Value)};
@@ -47,9 +53,9 @@ public:
             Tail.insert(Tail.end(), Strip.begin(), Strip.end());
         }
         if (!StripData.empty()) {
-            All[273] = {4, Offsets, {}};
+            All[OffsetTag] = {4, Offsets, {}};
             for (auto& [Tag, F] : All)
-                if (F.Type == 4 && F.Values.empty() && Tag != 273)
+                if (F.Type == 4 && F.Values.empty() && Tag != OffsetTag)
                     F.Values = Counts;
         }
         Bytes File{Big ? std::uint8_t('M') : std::uint8_t('I'), Big ? std::uint8_t('M') : std::uint8_t('I')};
@@ -97,6 +103,7 @@ private:
     bool Big;
     std::map<std::uint16_t, TField> Fields;
     std::vector<Bytes> StripData;
+    std::uint16_t OffsetTag = 273;
 };
 
 } // namespace vidlark::test
