@@ -209,6 +209,8 @@ private:
     std::vector<std::uint32_t> Counts;
 };
 
+// P holds the width of a block (a strip's or a tile's): decoders of rows
+// take it as theirs.
 std::unique_ptr<TDecoder> DecoderFor(const TImageProperties& P, const TTIFFDirectory& Directory)
 {
     const bool Reversed = P.Flags & imgBitsReversed;
