@@ -16,6 +16,14 @@ std::uint32_t BlocksFor(std::uint32_t Pixels, std::uint32_t BlockSize)
 
 bool ValidSubsampling(unsigned Factor) { return Factor == 1 || Factor == 2 || Factor == 4; }
 
+// A tile need not pass the picture by more than the multiple of 16 TIFF
+// asks of tiles; writers that cut small pictures into tiles of their usual
+// size stay within 1024.
+bool TileSideSound(std::uint32_t Tile, std::uint32_t Picture)
+{
+    return Tile <= std::max<std::uint64_t>((std::uint64_t{Picture} + 15) / 16 * 16, 1024);
+}
+
 // Samples, depth and YCbCr data units; the block geometry is left to the caller.
 std::optional<TPixelPlan> PlanSamples(const TImageProperties& P)
 {
@@ -116,7 +124,8 @@ std::optional<TPixelPlan> PlanPixels(const TImageProperties& P)
     Plan->Tiled = (P.Flags & imgTiled) != 0;
     Plan->BlockWidth = Plan->Tiled ? P.TileWidth : P.Width;
     Plan->BlockLength = Plan->Tiled ? P.TileLength : P.RowsPerStrip.empty() ? P.Height : P.RowsPerStrip[0];
-    if (Plan->BlockWidth == 0 || Plan->BlockLength == 0)
+    if (Plan->BlockWidth == 0 || Plan->BlockLength == 0 ||
+        (Plan->Tiled && (!TileSideSound(P.TileWidth, P.Width) || !TileSideSound(P.TileLength, P.Height))))
         return std::nullopt;
     Plan->Across = BlocksFor(P.Width, Plan->BlockWidth);
     Plan->Down = BlocksFor(P.Height, Plan->BlockLength);

@@ -180,8 +180,9 @@ TEST(TIFFTiles, RefusedBeforeAllocating)
     const TCase Cases[] = {
         {"2^32 - 1 tile offsets", HugeCount.Build(), false},
         {"2^32 - 1 tiles across", GreyTiles(0xFFFFFFFF, 1, 1, 1, {{7}}).Build(), true},
-        {"a tile over the caps", GreyTiles(1, 1, 65536, 65536, {{7}}).Build(), true},
-        {"tall tiles over a wide row", GreyTiles(100000, 1, 16, 1000000, {{7}}).Build(), true},
+        {"a tile over the caps", GreyTiles(16000, 16000, 16000, 16000, {{7}}).Build(), true},
+        {"a tile far larger than the picture", GreyTiles(1, 1, 1040, 16, {{7}}).Build(), true},
+        {"tiles of 1024 rows over a long row", GreyTiles(1000000, 1, 16, 1024, {{7}}).Build(), true},
         {"1-bit tiles that start inside a byte", GreyTiles(6, 1, 3, 1, {{7}, {7}}).Set(258, 3, {1}).Build(), true},
     };
     for (const TCase& C : Cases) {
