@@ -144,13 +144,14 @@ void UndoPredictorOf(const TPixelPlan& Plan, std::uint8_t* Line, std::uint32_t P
         UndoPredictor16(Line, Pixels, Plan.SamplesInPlane, BigEndian);
 }
 
-// Reads the blocks of the image, each into a buffer of its own that is
-// zero-filled first, so data that end early leave the rest at 0.
+// Reads the blocks of the image, each into a buffer of the caller's, which
+// comes back zero where the file has no data for it.
 class TBlockSource {
 public:
     TBlockSource(TStream& Stream, std::int64_t Start, const TTIFFDirectory& Directory, const TPixelPlan& Plan,
                  TDecoder* Decoder)
-        : Stream(Stream), Start(Start), Plan(Plan), Decoder(Decoder)
+        : Stream(Stream), Start(Start), Plan(Plan), Decoder(Decoder),
+          Inflater(dynamic_cast<const TLZ77Decoder*>(Decoder))
     {
         // Every block of every plane needs an offset; counts may be missing
         // for plain data, whose size the rows tell.
@@ -174,39 +175,50 @@ public:
     // Block Index, of Rows rows as stored, into Buffer.
     void Read(std::uint64_t Index, std::uint32_t Rows, Bytes& Buffer)
     {
-        const std::uint64_t Size = Plan.StoredBytes(Rows);
-        Buffer.assign(static_cast<std::size_t>(Size), 0);
-        if (Index >= Offsets.size())
-            return;
+        Buffer.resize(static_cast<std::size_t>(Plan.StoredBytes(Rows)));
+        const std::size_t Filled = Index < Offsets.size() ? Fill(Index, Buffer) : 0;
+        std::fill(Buffer.begin() + static_cast<std::ptrdiff_t>(Filled), Buffer.end(), 0);
+    }
+
+private:
+    // Answers how many leading bytes of Buffer the block has written.
+    std::size_t Fill(std::uint64_t Index, Bytes& Buffer)
+    {
         Stream.SetPosition(Start + Offsets[Index]);
         // Plain blocks take the bytes their rows need; encoded ones their
         // byte count, or what is left of the file when it has none.
         const std::uint64_t Left = static_cast<std::uint64_t>(Stream.Remaining());
-        const std::uint64_t Wanted = !Decoder ? Size : Index < Counts.size() ? Counts[Index] : Left;
-        Bytes Packed = ReadFileBlock(Stream, std::min(Wanted, Left), Name);
+        const std::uint64_t Wanted = !Decoder ? Buffer.size() : Index < Counts.size() ? Counts[Index] : Left;
+        const std::size_t Count = static_cast<std::size_t>(std::min(Wanted, Left));
+        std::uint8_t* Source = Decoder ? (Packed.resize(Count), Packed.data()) : Buffer.data();
+        Stream.ReadBuffer(Source, Count);
         if (Plan.ReverseFill)
-            std::transform(Packed.begin(), Packed.end(), Packed.begin(), ReverseBits);
-        if (!Decoder) {
-            std::copy(Packed.begin(), Packed.end(), Buffer.begin());
-            return;
-        }
-        std::uint8_t* Source = Packed.data();
+            std::transform(Source, Source + Count, Source, ReverseBits);
+        if (!Decoder)
+            return Count;
+        // Deflate writes its output from the start; other decoders may skip
+        // what stays 0.
+        if (!Inflater)
+            std::fill(Buffer.begin(), Buffer.end(), 0);
         std::uint8_t* Target = Buffer.data();
-        Decoder->Unpack(Source, Target, static_cast<std::int32_t>(std::min<std::uint64_t>(Packed.size(), INT32_MAX)),
+        Decoder->Unpack(Source, Target, static_cast<std::int32_t>(std::min<std::size_t>(Count, INT32_MAX)),
                         static_cast<std::int32_t>(Buffer.size()));
+        if (!Inflater)
+            return Buffer.size();
         // Damaged deflate data fail the picture rather than show rows of 0.
-        if (const auto* Inflater = dynamic_cast<const TLZ77Decoder*>(Decoder);
-            Inflater && Inflater->ZLibResult() < 0 && Inflater->ZLibResult() != Z_BUF_ERROR)
+        if (Inflater->ZLibResult() < 0 && Inflater->ZLibResult() != Z_BUF_ERROR)
             throw EGraphicCompression(gesLZ77Error);
+        return Buffer.size() - std::min<std::size_t>(Inflater->AvailableOutput(), Buffer.size());
     }
 
-private:
     TStream& Stream;
     std::int64_t Start;
     const TPixelPlan& Plan;
     TDecoder* Decoder;
+    const TLZ77Decoder* Inflater; // the decoder when it inflates
     std::vector<std::uint32_t> Offsets;
     std::vector<std::uint32_t> Counts;
+    Bytes Packed; // the block as stored, for a decoder
 };
 
 // P holds the width of a block (a strip's or a tile's): decoders of rows

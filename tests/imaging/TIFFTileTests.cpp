@@ -10,7 +10,9 @@
 #include "tests/imaging/TiffBuilder.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -166,6 +168,19 @@ TEST(TIFFTiles, TilesTheFileDoesNotHoldLeaveZeros)
     Bytes File = B.Build();
     PatchLong(File, 324, 1, 0xFFFFFF00);
     EXPECT_EQ(RgbaOf(File), Grey({1, 2, 0, 0, 0, 0, 0, 0}));
+
+    // Deflate tiles of 4 x 1, the second cut two bytes into its stored
+    // block: what it lacks is 0, not what the tile before it left.
+    auto Stored = [](Bytes Data, std::size_t Keep) {
+        Bytes Packed(compressBound(Data.size()));
+        uLongf Size = Packed.size();
+        compress2(Packed.data(), &Size, Data.data(), Data.size(), 0);
+        Packed.resize(std::min<std::size_t>(Keep, Size));
+        return Packed;
+    };
+    TTiffBuilder Cut = GreyTiles(8, 1, 4, 1, {Stored({1, 2, 3, 4}, 100), Stored({5, 6, 7, 8}, 2 + 5 + 2)});
+    Cut.Set(259, 3, {8});
+    EXPECT_EQ(RgbaOf(Cut.Build()), Grey({1, 2, 3, 4, 5, 6, 0, 0}));
 }
 
 TEST(TIFFTiles, RefusedBeforeAllocating)
