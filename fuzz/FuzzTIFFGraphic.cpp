@@ -21,8 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         std::abort();
     TReader Graphic;
     try {
-        if (Graphic.ReadProperties(Stream, 0) &&
-            std::uint64_t{Graphic.ImageProperties.Width} * Graphic.ImageProperties.Height > (1u << 22))
+        const TImageProperties& P = Graphic.ImageProperties;
+        if (Graphic.ReadProperties(Stream, 0) && (std::uint64_t{P.Width} * P.Height > (1u << 22) ||
+                                                  std::uint64_t{P.TileWidth} * P.TileLength > (1u << 22)))
             return 0; // the size limits are the unit tests' business
         Graphic.LoadFromStream(Stream);
     } catch (const EGraphicError&) {

@@ -74,6 +74,10 @@ private:
 // and BGR to BGR; SwapOrder serves RGB to BGR and BGR to RGB.
 void ConvertRgbKeepOrder(const TColorManager& manager, const TRowJob& job);
 void ConvertRgbSwapOrder(const TColorManager& manager, const TRowJob& job);
+// The same from premultiplied RGBA sources to targets with alpha: colour
+// samples divided by alpha, rounded; pixels of alpha 0 come out 0.
+void UnpremultiplyRgbKeepOrder(const TColorManager& manager, const TRowJob& job);
+void UnpremultiplyRgbSwapOrder(const TColorManager& manager, const TRowJob& job);
 
 // Grey (and grey-alpha) sources of 8 or 16 bits to one grey sample.
 void ConvertGray(const TColorManager& manager, const TRowJob& job);

@@ -88,6 +88,11 @@ void TColorManager::SetOutSamplesPerPixel(std::uint8_t samples)
     StoreIfChanged(FOutSamplesPerPixel, samples, FNeedsSetup);
 }
 
+void TColorManager::SetInAlphaPremultiplied(bool premultiplied)
+{
+    StoreIfChanged(FInAlphaPremultiplied, premultiplied, FNeedsSetup);
+}
+
 void TColorManager::SetGammas(float imageGamma, float screenGamma)
 {
     FImageGamma = imageGamma > 0 ? imageGamma : 1.0f;
@@ -187,7 +192,11 @@ void TColorManager::ChooseRowConverter()
         break;
     case schRGB:
     case schRGBA:
-        if (wholeBytes && toRgb)
+        // Without a target alpha the premultiplied colour is the picture
+        // over black, which the plain converters give.
+        if (wholeBytes && FInAlphaPremultiplied && FInLayout == schRGBA && HasAlpha(FOutLayout) && (toRgb || toBgr))
+            FRowConverter = toRgb ? color::UnpremultiplyRgbKeepOrder : color::UnpremultiplyRgbSwapOrder;
+        else if (wholeBytes && toRgb)
             FRowConverter = color::ConvertRgbKeepOrder;
         else if (wholeBytes && toBgr)
             FRowConverter = color::ConvertRgbSwapOrder;

@@ -78,6 +78,9 @@ public:
     void SetOutBitsPerSample(std::uint8_t bits);
     void SetInSamplesPerPixel(std::uint8_t samples);
     void SetOutSamplesPerPixel(std::uint8_t samples);
+    // RGBA sources whose colour samples are premultiplied by alpha: a target
+    // with alpha gets them divided out again.
+    void SetInAlphaPremultiplied(bool premultiplied);
 
     // A gamma that is not above 0 becomes 1.0 (image) or 2.2 (screen);
     // rebuilds the gamma table, which maps 8-bit levels to 8-bit levels.
@@ -120,6 +123,7 @@ public:
     std::uint8_t OutBitsPerSample() const { return FOutBitsPerSample; }
     std::uint8_t InSamplesPerPixel() const { return FInSamplesPerPixel; }
     std::uint8_t OutSamplesPerPixel() const { return FOutSamplesPerPixel; }
+    bool InAlphaPremultiplied() const { return FInAlphaPremultiplied; }
     float ImageGamma() const { return FImageGamma; }
     float ScreenGamma() const { return FScreenGamma; }
     const std::array<std::uint8_t, 256>& GammaTable() const { return FGammaTable; }
@@ -142,6 +146,7 @@ private:
     std::uint8_t FOutBitsPerSample = 8;
     std::uint8_t FInSamplesPerPixel = 3;
     std::uint8_t FOutSamplesPerPixel = 3;
+    bool FInAlphaPremultiplied = false;
     float FImageGamma = 1.0f;
     float FScreenGamma = 2.2f;
     std::array<std::uint8_t, 256> FGammaTable{};

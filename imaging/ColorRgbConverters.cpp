@@ -1,32 +1,42 @@
 // RGB and BGR rows to RGB and BGR rows, in 8 and 16 bits per sample, with
-// byte swap, gamma and alpha. Reverse means the three colour samples are
+// byte swap, gamma and alpha, straight or premultiplied. Reverse means the three colour samples are
 // written in the opposite order to the one they are read in.
 
 #include "imaging/ColorConverters.h"
 #include "imaging/ColorRowKernels.h"
 
+#include <algorithm>
+
 namespace vidlark::color {
 
 namespace {
 
-// One sample. gamma is the table for colour samples, null for alpha. swap
-// applies to a 16-bit source sample and to an 8-bit sample widened to 16.
+// One sample's level as read (8 or 16 bits, already in host order) at the
+// target's depth. gamma is the table for colour samples, null for alpha.
+// swap applies to an 8-bit sample widened to 16.
 template <bool InWide, bool OutWide>
-inline std::uint16_t ConvertSample(const std::uint8_t* s, bool swap, const std::uint8_t* gamma)
+inline std::uint16_t ConvertLevel(std::uint32_t v, bool swap, const std::uint8_t* gamma)
 {
     if constexpr (!InWide) {
-        const std::uint8_t v = gamma ? gamma[*s] : *s;
+        const std::uint8_t g = gamma ? gamma[v] : static_cast<std::uint8_t>(v);
         if constexpr (!OutWide)
-            return v;
-        const std::uint16_t w = Scale8To16(v);
+            return g;
+        const std::uint16_t w = Scale8To16(g);
         return swap ? Swap16(w) : w;
     } else {
-        const std::uint16_t v = swap ? Swap16(Load16(s)) : Load16(s);
         if constexpr (OutWide)
-            return v;
-        const std::uint8_t b = Scale16To8(v);
+            return static_cast<std::uint16_t>(v);
+        const std::uint8_t b = Scale16To8(static_cast<std::uint16_t>(v));
         return gamma ? gamma[b] : b;
     }
+}
+
+// A colour level divided by its alpha, both on the scale 0..full.
+inline std::uint32_t Unpremultiplied(std::uint32_t level, std::uint32_t alpha, std::uint32_t full)
+{
+    if (alpha == 0)
+        return 0;
+    return std::min(full, (level * full + alpha / 2) / alpha);
 }
 
 template <bool OutWide>
@@ -38,11 +48,12 @@ inline void StoreSample(std::uint8_t* d, std::uint16_t v)
         *d = static_cast<std::uint8_t>(v);
 }
 
-template <bool Reverse, bool InWide, bool OutWide>
+template <bool Reverse, bool InWide, bool OutWide, bool Premultiplied>
 void ConvertRows(const TColorManager& manager, const TRowJob& job)
 {
     constexpr unsigned inBytes = InWide ? 2 : 1;
     constexpr unsigned outBytes = OutWide ? 2 : 1;
+    constexpr std::uint32_t full = InWide ? 65535 : 255;
     const bool inAlpha = (manager.InFlags & cfAlpha) != 0;
     const bool outAlpha = (manager.OutFlags & cfAlpha) != 0;
     const bool copyAlpha = inAlpha && outAlpha;
@@ -56,15 +67,20 @@ void ConvertRows(const TColorManager& manager, const TRowJob& job)
         if (job.Mask != 0xFF && !MaskSelects(job.Mask, i))
             continue;
         // The whole pixel is read before it is written, for rows converted in place.
-        const std::uint16_t first = ConvertSample<InWide, OutWide>(source[0], swap, gamma);
-        const std::uint16_t second = ConvertSample<InWide, OutWide>(source[1], swap, gamma);
-        const std::uint16_t third = ConvertSample<InWide, OutWide>(source[2], swap, gamma);
-        const std::uint16_t alpha = copyAlpha ? ConvertSample<InWide, OutWide>(source[3], swap, nullptr) : 0;
-        StoreSample<OutWide>(target, Reverse ? third : first);
-        StoreSample<OutWide>(target + outBytes, second);
-        StoreSample<OutWide>(target + 2 * outBytes, Reverse ? first : third);
+        std::uint32_t first = ReadSample(source[0], InWide, swap);
+        std::uint32_t second = ReadSample(source[1], InWide, swap);
+        std::uint32_t third = ReadSample(source[2], InWide, swap);
+        const std::uint32_t alpha = copyAlpha ? ReadSample(source[3], InWide, swap) : 0;
+        if constexpr (Premultiplied) {
+            first = Unpremultiplied(first, alpha, full);
+            second = Unpremultiplied(second, alpha, full);
+            third = Unpremultiplied(third, alpha, full);
+        }
+        StoreSample<OutWide>(target, ConvertLevel<InWide, OutWide>(Reverse ? third : first, swap, gamma));
+        StoreSample<OutWide>(target + outBytes, ConvertLevel<InWide, OutWide>(second, swap, gamma));
+        StoreSample<OutWide>(target + 2 * outBytes, ConvertLevel<InWide, OutWide>(Reverse ? first : third, swap, gamma));
         if (copyAlpha)
-            StoreSample<OutWide>(target + 3 * outBytes, alpha);
+            StoreSample<OutWide>(target + 3 * outBytes, ConvertLevel<InWide, OutWide>(alpha, swap, nullptr));
         source.Next();
     }
 }
@@ -123,31 +139,42 @@ void NarrowFast(const TColorManager& manager, const TRowJob& job)
         (samples == 4 ? kernels.ExchangeFirstAndThird4 : kernels.ExchangeFirstAndThird3)(d, d, job.Count);
 }
 
-template <bool Reverse>
+template <bool Reverse, bool Premultiplied>
 void ConvertRgb(const TColorManager& manager, const TRowJob& job)
 {
     const bool in16 = manager.InBitsPerSample() == 16;
     const bool out16 = manager.OutBitsPerSample() == 16;
-    const bool plain = job.Mask == 0xFF && job.Sources.size() == 1 && (manager.OutFlags & cfGamma) == 0;
+    const bool plain = !Premultiplied && job.Mask == 0xFF && job.Sources.size() == 1 &&
+                       (manager.OutFlags & cfGamma) == 0;
     const bool sameAlpha = ((manager.InFlags ^ manager.OutFlags) & cfAlpha) == 0;
     if (!in16 && !out16 && plain)
         ConvertBytesFast<Reverse>(manager, job);
     else if (in16 && !out16 && plain && sameAlpha)
         NarrowFast<Reverse>(manager, job);
     else if (!in16 && !out16)
-        ConvertRows<Reverse, false, false>(manager, job);
+        ConvertRows<Reverse, false, false, Premultiplied>(manager, job);
     else if (!in16)
-        ConvertRows<Reverse, false, true>(manager, job);
+        ConvertRows<Reverse, false, true, Premultiplied>(manager, job);
     else if (!out16)
-        ConvertRows<Reverse, true, false>(manager, job);
+        ConvertRows<Reverse, true, false, Premultiplied>(manager, job);
     else
-        ConvertRows<Reverse, true, true>(manager, job);
+        ConvertRows<Reverse, true, true, Premultiplied>(manager, job);
 }
 
 } // namespace
 
-void ConvertRgbKeepOrder(const TColorManager& manager, const TRowJob& job) { ConvertRgb<false>(manager, job); }
+void ConvertRgbKeepOrder(const TColorManager& manager, const TRowJob& job) { ConvertRgb<false, false>(manager, job); }
 
-void ConvertRgbSwapOrder(const TColorManager& manager, const TRowJob& job) { ConvertRgb<true>(manager, job); }
+void ConvertRgbSwapOrder(const TColorManager& manager, const TRowJob& job) { ConvertRgb<true, false>(manager, job); }
+
+void UnpremultiplyRgbKeepOrder(const TColorManager& manager, const TRowJob& job)
+{
+    ConvertRgb<false, true>(manager, job);
+}
+
+void UnpremultiplyRgbSwapOrder(const TColorManager& manager, const TRowJob& job)
+{
+    ConvertRgb<true, true>(manager, job);
+}
 
 } // namespace vidlark::color

@@ -39,6 +39,8 @@ enum TTag : std::uint16_t {
     tagColorMap = 320,
     tagTileWidth = 322,
     tagTileLength = 323,
+    tagTileOffsets = 324,
+    tagTileByteCounts = 325,
     tagExtraSamples = 338,
     tagSampleFormat = 339,
     tagJPEGTables = 347,

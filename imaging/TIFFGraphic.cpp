@@ -3,6 +3,7 @@
 #include "imaging/GraphicStrings.h"
 #include "imaging/ReaderChecks.h"
 #include "imaging/TIFFDirectory.h"
+#include "imaging/TIFFPixelPlan.h"
 #include "imaging/decoders/CCITTDecoder.h"
 #include "imaging/decoders/LZ77Decoder.h"
 #include "imaging/decoders/LZWDecoder.h"
@@ -11,6 +12,7 @@
 #include "imaging/decoders/ThunderDecoder.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -67,7 +69,7 @@ TColorLayout LayoutOf(std::uint32_t Photometric, std::uint8_t Samples)
 {
     switch (Photometric) {
     case 0:
-    case 1: return Samples == 2 ? schGrayAlpha : schGray;
+    case 1: return Samples >= 2 ? schGrayAlpha : schGray;
     case 2: return Samples < 4 ? schRGB : schRGBA;
     case 3: return schIndexed;
     case 5: return schCMYK;
@@ -75,29 +77,6 @@ TColorLayout LayoutOf(std::uint32_t Photometric, std::uint8_t Samples)
     case 8: return schCIELab;
     default: return schUnknown;
     }
-}
-
-// The one check of a directory this reader can load.
-bool PropertiesLoadable(const TImageProperties& P)
-{
-    const unsigned Bits = P.BitsPerSample;
-    const bool KnownDepth = Bits == 1 || Bits == 2 || Bits == 4 || Bits == 8 || Bits == 16;
-    const bool WholeBytes = Bits == 8 || Bits == 16;
-    unsigned Samples = 0;
-    switch (P.Layout) {
-    case schGray: Samples = 1; break;
-    case schGrayAlpha: Samples = 2; break;
-    case schIndexed: Samples = 1; break;
-    case schRGB:
-    case schYCbCr:
-    case schCIELab: Samples = 3; break;
-    case schRGBA:
-    case schCMYK: Samples = 4; break;
-    default: return false;
-    }
-    const bool Colour = P.Layout != schGray && P.Layout != schIndexed;
-    return P.Width > 0 && P.Height > 0 && KnownDepth && (!Colour || WholeBytes) && P.SamplesPerPixel == Samples &&
-           !(P.Layout == schIndexed && Bits == 16);
 }
 
 std::uint8_t ReverseBits(std::uint8_t Byte)
@@ -145,31 +124,105 @@ void ExpandDataUnits(const std::uint8_t* Units, std::uint32_t Width, unsigned Su
         }
 }
 
-// Everything the strip loop needs, fixed once per load.
-struct TStripPlan {
-    std::uint32_t RowsPerStrip = 0;
-    std::uint32_t StripsPerPlane = 0;
-    unsigned Planes = 1;
-    std::size_t RowBytes = 0;   // of one decoded row of one plane
-    unsigned SubX = 1, SubY = 1; // YCbCr data units to expand
-    bool ReverseFill = false;   // FillOrder 2 for data the decoder reads as bytes
-    unsigned Predictor = 1;
+// The first Kept of the Stored samples of each pixel, for the colour
+// manager, which reads no more than its layout has.
+void KeepLeadingSamples(const std::uint8_t* Row, std::uint32_t Width, unsigned Stored, unsigned Kept,
+                        unsigned SampleBytes, std::uint8_t* Out)
+{
+    const std::size_t In = std::size_t{Stored} * SampleBytes, Taken = std::size_t{Kept} * SampleBytes;
+    for (std::uint32_t x = 0; x < Width; ++x)
+        std::memcpy(Out + x * Taken, Row + x * In, Taken);
+}
 
-    std::uint32_t RowsIn(std::uint32_t Strip, std::uint32_t Height) const
+void UndoPredictorOf(const TPixelPlan& Plan, std::uint8_t* Line, std::uint32_t Pixels, bool BigEndian)
+{
+    if (Plan.Predictor != 2)
+        return;
+    if (Plan.SampleBytes == 1)
+        UndoPredictor({Line, static_cast<std::size_t>(Plan.RowBytes(Pixels))}, Pixels - 1, Plan.SamplesInPlane);
+    else
+        UndoPredictor16(Line, Pixels, Plan.SamplesInPlane, BigEndian);
+}
+
+// Reads the blocks of the image, each into a buffer of the caller's, which
+// comes back zero where the file has no data for it.
+class TBlockSource {
+public:
+    TBlockSource(TStream& Stream, std::int64_t Start, const TTIFFDirectory& Directory, const TPixelPlan& Plan,
+                 TDecoder* Decoder)
+        : Stream(Stream), Start(Start), Plan(Plan), Decoder(Decoder),
+          Inflater(dynamic_cast<const TLZ77Decoder*>(Decoder))
     {
-        const std::uint64_t First = std::uint64_t{Strip} * RowsPerStrip;
-        return First >= Height ? 0 : static_cast<std::uint32_t>(std::min<std::uint64_t>(RowsPerStrip, Height - First));
+        // Every block of every plane needs an offset; counts may be missing
+        // for plain data, whose size the rows tell.
+        const std::uint16_t OffsetsTag = Plan.Tiled ? tagTileOffsets : tagStripOffsets;
+        const std::uint16_t CountsTag = Plan.Tiled ? tagTileByteCounts : tagStripByteCounts;
+        Offsets = Directory.Integers(OffsetsTag, Plan.BlockCount());
+        Counts = Directory.Integers(CountsTag, Plan.BlockCount());
+        if (Offsets.empty())
+            RaiseInvalid();
     }
-    // Bytes of a strip of Rows rows as stored (data units for subsampled YCbCr).
-    std::uint64_t StoredBytes(std::uint32_t Rows, std::uint32_t Width) const
+
+    // Bands of blocks of the first plane the file lists offsets for: the
+    // rows after them stay 0, and a file of a few bytes cannot make the
+    // load run through millions of empty blocks.
+    std::uint32_t BandsGiven() const
     {
-        if (SubX == 1 && SubY == 1)
-            return std::uint64_t{Rows} * RowBytes;
-        const std::uint64_t UnitsAcross = (std::uint64_t{Width} + SubX - 1) / SubX;
-        return (std::uint64_t{Rows} + SubY - 1) / SubY * UnitsAcross * (SubX * SubY + 2);
+        const std::uint64_t Listed = std::min<std::uint64_t>(Offsets.size(), Plan.BlocksPerPlane());
+        return static_cast<std::uint32_t>((Listed + Plan.Across - 1) / Plan.Across);
     }
+
+    // Block Index, of Rows rows as stored, into Buffer.
+    void Read(std::uint64_t Index, std::uint32_t Rows, Bytes& Buffer)
+    {
+        Buffer.resize(static_cast<std::size_t>(Plan.StoredBytes(Rows)));
+        const std::size_t Filled = Index < Offsets.size() ? Fill(Index, Buffer) : 0;
+        std::fill(Buffer.begin() + static_cast<std::ptrdiff_t>(Filled), Buffer.end(), 0);
+    }
+
+private:
+    // Answers how many leading bytes of Buffer the block has written.
+    std::size_t Fill(std::uint64_t Index, Bytes& Buffer)
+    {
+        Stream.SetPosition(Start + Offsets[Index]);
+        // Plain blocks take the bytes their rows need; encoded ones their
+        // byte count, or what is left of the file when it has none.
+        const std::uint64_t Left = static_cast<std::uint64_t>(Stream.Remaining());
+        const std::uint64_t Wanted = !Decoder ? Buffer.size() : Index < Counts.size() ? Counts[Index] : Left;
+        const std::size_t Count = static_cast<std::size_t>(std::min(Wanted, Left));
+        std::uint8_t* Source = Decoder ? (Packed.resize(Count), Packed.data()) : Buffer.data();
+        Stream.ReadBuffer(Source, Count);
+        if (Plan.ReverseFill)
+            std::transform(Source, Source + Count, Source, ReverseBits);
+        if (!Decoder)
+            return Count;
+        // Deflate writes its output from the start; other decoders may skip
+        // what stays 0.
+        if (!Inflater)
+            std::fill(Buffer.begin(), Buffer.end(), 0);
+        std::uint8_t* Target = Buffer.data();
+        Decoder->Unpack(Source, Target, static_cast<std::int32_t>(std::min<std::size_t>(Count, INT32_MAX)),
+                        static_cast<std::int32_t>(Buffer.size()));
+        if (!Inflater)
+            return Buffer.size();
+        // Damaged deflate data fail the picture rather than show rows of 0.
+        if (Inflater->ZLibResult() < 0 && Inflater->ZLibResult() != Z_BUF_ERROR)
+            throw EGraphicCompression(gesLZ77Error);
+        return Buffer.size() - std::min<std::size_t>(Inflater->AvailableOutput(), Buffer.size());
+    }
+
+    TStream& Stream;
+    std::int64_t Start;
+    const TPixelPlan& Plan;
+    TDecoder* Decoder;
+    const TLZ77Decoder* Inflater; // the decoder when it inflates
+    std::vector<std::uint32_t> Offsets;
+    std::vector<std::uint32_t> Counts;
+    Bytes Packed; // the block as stored, for a decoder
 };
 
+// P holds the width of a block (a strip's or a tile's): decoders of rows
+// take it as theirs.
 std::unique_ptr<TDecoder> DecoderFor(const TImageProperties& P, const TTIFFDirectory& Directory)
 {
     const bool Reversed = P.Flags & imgBitsReversed;
@@ -195,9 +248,9 @@ std::unique_ptr<TDecoder> DecoderFor(const TImageProperties& P, const TTIFFDirec
     }
 }
 
-// Describes source and target to the colour manager; answers the bitmap's
-// pixel format.
-void DescribePixels(TColorManager& Manager, const TImageProperties& P)
+// Describes source and target to the colour manager. Premultiplied: the
+// colour of an RGBA source is premultiplied by its alpha.
+void DescribePixels(TColorManager& Manager, const TImageProperties& P, const TPixelPlan& Plan, bool Premultiplied)
 {
     const bool Jpeg = P.Compression == cmpJPEG;
     TColorLayout In = Jpeg ? (P.SamplesPerPixel == 1 ? schGray : schBGR) : P.Layout;
@@ -220,8 +273,9 @@ void DescribePixels(TColorManager& Manager, const TImageProperties& P)
     Manager.SetInBitsPerSample(P.BitsPerSample);
     // 2-bit samples have no bitmap format of their own: 4 bits hold them.
     Manager.SetOutBitsPerSample(P.BitsPerSample == 16 ? 8 : P.BitsPerSample == 2 ? 4 : P.BitsPerSample);
-    Manager.SetInSamplesPerPixel(Jpeg && P.SamplesPerPixel == 3 ? 3 : P.SamplesPerPixel);
+    Manager.SetInSamplesPerPixel(static_cast<std::uint8_t>(Plan.Planes * Plan.KeptSamples));
     Manager.SetOutSamplesPerPixel(Out == schGray || Out == schIndexed ? 1 : Out == schBGRA ? 4 : 3);
+    Manager.SetInAlphaPremultiplied(Premultiplied);
 }
 
 TPalette PaletteFor(const TColorManager& Manager, const TImageProperties& P, const TTIFFDirectory& Directory)
@@ -243,21 +297,10 @@ TPalette PaletteFor(const TColorManager& Manager, const TImageProperties& P, con
                                  false);
 }
 
-} // namespace
-
-bool TTIFFGraphic::CanReadStream(TStream& Stream)
+// The header and directory ImageIndex of the TIFF data at the stream's
+// position into P; true when the image is one this reader loads.
+bool ReadImageProperties(TStream& Stream, std::uint32_t ImageIndex, TImageProperties& P)
 {
-    TStreamPositionKeeper Keep(Stream);
-    if (Stream.Remaining() < 9)
-        return false;
-    const std::optional<THeader> Header = ReadHeader(Stream);
-    return Header && Header->FirstDirectory < static_cast<std::uint64_t>(Stream.Remaining());
-}
-
-bool TTIFFGraphic::ReadProperties(TStream& Stream, std::uint32_t ImageIndex)
-{
-    ZOdidoreVuZazador::ReadProperties(Stream, ImageIndex);
-    TStreamPositionKeeper Keep(Stream);
     const std::int64_t Start = Stream.GetPosition();
     const std::optional<THeader> Header = ReadHeader(Stream);
     if (!Header)
@@ -265,7 +308,6 @@ bool TTIFFGraphic::ReadProperties(TStream& Stream, std::uint32_t ImageIndex)
     const std::optional<TTIFFDirectory> Directory = TTIFFDirectory::Read(Stream, Start, *Header, ImageIndex);
     if (!Directory)
         return false;
-    TImageProperties& P = ImageProperties;
     P.FormatVersion = 42;
     P.FirstDirectoryOffset = Header->FirstDirectory;
     if (Header->BigEndian)
@@ -275,14 +317,16 @@ bool TTIFFGraphic::ReadProperties(TStream& Stream, std::uint32_t ImageIndex)
     P.RowsPerStrip = Directory->Integers(tagRowsPerStrip, 1 << 20);
     if (P.RowsPerStrip.empty() || P.RowsPerStrip[0] == 0 || P.RowsPerStrip[0] >= P.Height)
         P.RowsPerStrip = {P.Height};
-    P.SamplesPerPixel = static_cast<std::uint8_t>(std::min<std::uint32_t>(Directory->Integer(tagSamplesPerPixel, 1), 255));
+    // More samples than a byte counts are no picture; 0 refuses it.
+    const std::uint32_t Samples = Directory->Integer(tagSamplesPerPixel, 1);
+    P.SamplesPerPixel = static_cast<std::uint8_t>(Samples <= 255 ? Samples : 0);
     P.BitsPerSample = static_cast<std::uint8_t>(std::min<std::uint32_t>(Directory->Integer(tagBitsPerSample, 1), 255));
     P.TileWidth = Directory->Integer(tagTileWidth, 0);
     P.TileLength = Directory->Integer(tagTileLength, 0);
     if (P.TileWidth != 0 && P.TileLength != 0)
         P.Flags |= imgTiled;
     const std::uint32_t Photometric = Directory->Integer(tagPhotometric, 0);
-    const std::vector<std::uint32_t> Extra = Directory->Integers(tagExtraSamples, 4);
+    const std::vector<std::uint32_t> Extra = Directory->Integers(tagExtraSamples, 255);
     P.AlphaPresent = !Extra.empty() && std::none_of(Extra.begin(), Extra.end(), [](std::uint32_t v) { return v > 2; });
     P.BitsPerPixel = static_cast<std::uint8_t>(std::min(P.BitsPerSample * P.SamplesPerPixel, 255));
     P.Compression = CompressionOf(Directory->Integer(tagCompression, 1));
@@ -304,57 +348,54 @@ bool TTIFFGraphic::ReadProperties(TStream& Stream, std::uint32_t ImageIndex)
         P.Flags |= imgBitsReversed;
     P.RowStride = static_cast<std::uint32_t>(
         std::min<std::uint64_t>((std::uint64_t{P.BitsPerPixel} * P.Width + 7) / 8, UINT32_MAX));
-    return PropertiesLoadable(P);
+    return PlanPixels(P).has_value();
+}
+
+} // namespace
+
+bool TTIFFGraphic::CanReadStream(TStream& Stream)
+{
+    TStreamPositionKeeper Keep(Stream);
+    if (Stream.Remaining() < 9)
+        return false;
+    TImageProperties P;
+    return ReadImageProperties(Stream, 0, P);
+}
+
+bool TTIFFGraphic::ReadProperties(TStream& Stream, std::uint32_t ImageIndex)
+{
+    ZOdidoreVuZazador::ReadProperties(Stream, ImageIndex);
+    TStreamPositionKeeper Keep(Stream);
+    return ReadImageProperties(Stream, ImageIndex, ImageProperties);
 }
 
 void TTIFFGraphic::LoadFromStream(TStream& Stream)
 {
     BeginLoad(Stream, 0, FormatName);
     TImageProperties& P = ImageProperties;
-    if (P.Flags & imgTiled)
-        RaiseUnsupported(gesTiledImages);
     if (P.Predictor != 1 && P.Predictor != 2)
         RaiseUnsupported(gesPredictorScheme);
     ReportPreparing();
     const std::optional<TTIFFDirectory> Directory =
         TTIFFDirectory::Read(Stream, StartPosition, THeader{bool(P.Flags & imgBigEndian), P.FirstDirectoryOffset}, 0);
-    if (!Directory)
+    // BeginLoad has read this directory and planned its pixels already.
+    const std::optional<TPixelPlan> Planned = PlanPixels(P);
+    if (!Directory || !Planned)
         RaiseInvalid();
-
-    TStripPlan Plan;
-    const bool Separate = P.PlanarConfiguration == 2 && P.SamplesPerPixel > 1;
-    Plan.Planes = Separate ? P.SamplesPerPixel : 1;
-    Plan.RowsPerStrip = P.RowsPerStrip[0];
-    Plan.StripsPerPlane = static_cast<std::uint32_t>((std::uint64_t{P.Height} + Plan.RowsPerStrip - 1) / Plan.RowsPerStrip);
-    Plan.RowBytes = static_cast<std::size_t>((std::uint64_t{P.BitsPerSample} * (Separate ? 1 : P.SamplesPerPixel) * P.Width + 7) / 8);
-    if (P.Layout == schYCbCr && P.Compression != cmpJPEG && !Separate) {
-        Plan.SubX = P.YCbCrSubSampling[0];
-        Plan.SubY = P.YCbCrSubSampling[1];
-        if ((Plan.SubX != 1 && Plan.SubX != 2 && Plan.SubX != 4) || (Plan.SubY != 1 && Plan.SubY != 2 && Plan.SubY != 4) ||
-            P.BitsPerSample != 8)
-            RaiseInvalid();
-    }
-    Plan.ReverseFill = (P.Flags & imgBitsReversed) &&
-                       (P.Compression == cmpNone || P.Compression == cmpPackbits || P.Compression == cmpLZW);
-    Plan.Predictor = P.Compression == cmpNone ? 1 : P.Predictor;
+    const TPixelPlan& Plan = *Planned;
     if (Plan.Predictor == 2 && P.BitsPerSample != 8 && P.BitsPerSample != 16)
         RaiseUnsupported(gesPredictorScheme);
 
-    // Every strip of every plane needs an offset; counts may be missing
-    // for plain data, whose size the rows tell.
-    const std::uint64_t Strips = std::uint64_t{Plan.StripsPerPlane} * Plan.Planes;
-    const std::vector<std::uint32_t> Offsets = Directory->Integers(tagStripOffsets, Strips);
-    const std::vector<std::uint32_t> Counts = Directory->Integers(tagStripByteCounts, Strips);
-    if (Offsets.empty())
-        RaiseInvalid();
-
-    DescribePixels(ColorManager, P);
+    const bool Premultiplied = P.Layout == schRGBA && Directory->Integer(tagExtraSamples, 0) == 1;
+    DescribePixels(ColorManager, P, Plan, Premultiplied);
     CheckPictureSize(Stream, P.Width, P.Height, BitsPerPixelOf(ColorManager.PixelFormatFor(true)), 0, FormatName);
-    std::unique_ptr<TDecoder> Decoder = DecoderFor(P, *Directory);
-    if (P.Compression == cmpJPEG) {
+    if (P.Compression == cmpJPEG)
         P.JPEGTables = Directory->RawBytes(tagJPEGTables, 1 << 20);
-        Plan.RowBytes = static_cast<TTIFFJPEGDecoder&>(*Decoder).RowBytes();
-    }
+    // Decoders that need the width of their rows take a block's.
+    TImageProperties BlockProperties = P;
+    BlockProperties.Width = Plan.BlockWidth;
+    std::unique_ptr<TDecoder> Decoder = DecoderFor(BlockProperties, *Directory);
+    TBlockSource Blocks(Stream, StartPosition, *Directory, Plan, Decoder.get());
     PrepareBitmap(P.Width, P.Height, FormatName);
     if (ColorManager.OutLayout() == schGray || ColorManager.OutLayout() == schIndexed)
         SetPalette(PaletteFor(ColorManager, P, *Directory));
@@ -373,59 +414,54 @@ void TTIFFGraphic::LoadFromStream(TStream& Stream)
     ReportStageEnd();
     ReportStageStart(gesTransfering);
 
-    std::vector<Bytes> Planes(Plan.Planes);
-    Bytes Expanded;
+    // Strips are converted straight from their block; tiles are copied,
+    // clipped, into a band of picture rows first.
+    const bool BigEndian = P.Flags & imgBigEndian;
+    const std::size_t BandStride = static_cast<std::size_t>(Plan.RowBytes(P.Width));
+    const std::size_t BlockStride = static_cast<std::size_t>(Plan.RowBytes(Plan.BlockWidth));
+    std::vector<Bytes> Stored(Plan.Planes), Bands(Plan.Tiled ? Plan.Planes : 0);
+    for (Bytes& Band : Bands)
+        Band.resize(BandStride * std::min(Plan.BlockLength, P.Height));
+    Bytes Expanded, Kept(Plan.SkipsSamples() ? std::size_t{P.Width} * Plan.KeptSamples * Plan.SampleBytes : 0);
+    std::vector<std::uint8_t*> BandRows(Plan.Planes);
     std::vector<const void*> Sources(Plan.Planes);
     std::uint32_t Row = 0;
-    // Rows after the last strip the file has stay 0; a file of a few bytes
-    // cannot make the loop run through millions of empty strips.
-    const std::uint32_t StripsGiven = static_cast<std::uint32_t>(std::min<std::size_t>(Offsets.size(), Plan.StripsPerPlane));
-    for (std::uint32_t Strip = 0; Strip < StripsGiven && Row < P.Height; ++Strip) {
-        const std::uint32_t Rows = Plan.RowsIn(Strip, P.Height);
-        const std::uint64_t Size = Plan.StoredBytes(Rows, P.Width);
-        for (unsigned Plane = 0; Plane < Plan.Planes; ++Plane) {
-            Bytes& Buffer = Planes[Plane];
-            Buffer.assign(static_cast<std::size_t>(Size), 0);
-            const std::size_t Index = std::size_t{Plane} * Plan.StripsPerPlane + Strip;
-            if (Index >= Offsets.size())
-                continue;
-            Stream.SetPosition(StartPosition + Offsets[Index]);
-            // Plain strips take the bytes their rows need; encoded ones their
-            // byte count, or what is left of the file when it has none.
-            const std::uint64_t Left = static_cast<std::uint64_t>(Stream.Remaining());
-            const std::uint64_t Wanted = !Decoder ? Size : Index < Counts.size() ? Counts[Index] : Left;
-            Bytes Packed = ReadFileBlock(Stream, std::min(Wanted, Left), FormatName);
-            if (Plan.ReverseFill)
-                std::transform(Packed.begin(), Packed.end(), Packed.begin(), ReverseBits);
-            if (!Decoder) {
-                std::copy(Packed.begin(), Packed.end(), Buffer.begin());
-                continue;
+    for (std::uint32_t Band = 0, BandCount = Blocks.BandsGiven(); Band < BandCount; ++Band) {
+        const std::uint32_t Rows = Plan.RowsInBand(Band, P.Height);
+        const std::uint32_t StoredRows = Plan.StoredRows(Band, P.Height);
+        for (unsigned Plane = 0; Plane < Plan.Planes; ++Plane)
+            for (std::uint32_t Column = 0; Column < Plan.Across; ++Column) {
+                Blocks.Read(Plane * Plan.BlocksPerPlane() + std::uint64_t{Band} * Plan.Across + Column, StoredRows,
+                            Stored[Plane]);
+                std::uint8_t* Pixels = Stored[Plane].data();
+                if (Plan.Subsampled()) {
+                    Expanded.assign(std::size_t{StoredRows} * BlockStride, 0);
+                    ExpandDataUnits(Pixels, Plan.BlockWidth, Plan.SubX, Plan.SubY, StoredRows, Expanded.data());
+                    Pixels = Expanded.data();
+                }
+                if (!Plan.Tiled) {
+                    BandRows[Plane] = Pixels;
+                    continue;
+                }
+                const std::size_t Clipped = static_cast<std::size_t>(Plan.RowBytes(Plan.ColumnsIn(Column, P.Width)));
+                for (std::uint32_t y = 0; y < Rows; ++y) {
+                    std::uint8_t* Line = Pixels + y * BlockStride;
+                    UndoPredictorOf(Plan, Line, Plan.BlockWidth, BigEndian);
+                    std::copy_n(Line, Clipped, Bands[Plane].data() + y * BandStride + Column * BlockStride);
+                }
+                BandRows[Plane] = Bands[Plane].data();
             }
-            std::uint8_t* Source = Packed.data();
-            std::uint8_t* Target = Buffer.data();
-            Decoder->Unpack(Source, Target, static_cast<std::int32_t>(std::min<std::uint64_t>(Packed.size(), INT32_MAX)),
-                            static_cast<std::int32_t>(Buffer.size()));
-            // Damaged deflate data fail the picture rather than show rows of 0.
-            if (const auto* Inflater = dynamic_cast<const TLZ77Decoder*>(Decoder.get());
-                Inflater && Inflater->ZLibResult() < 0 && Inflater->ZLibResult() != Z_BUF_ERROR)
-                throw EGraphicCompression(gesLZ77Error);
-        }
-        const std::uint8_t* Rows0 = Planes[0].data();
-        if (Plan.SubX != 1 || Plan.SubY != 1) {
-            Expanded.assign(std::size_t{Rows} * P.Width * 3, 0);
-            ExpandDataUnits(Planes[0].data(), P.Width, Plan.SubX, Plan.SubY, Rows, Expanded.data());
-            Rows0 = Expanded.data();
-        }
-        const std::size_t Stride = Plan.SubX != 1 || Plan.SubY != 1 ? std::size_t{P.Width} * 3 : Plan.RowBytes;
-        for (std::uint32_t y = 0; y < Rows && Row < P.Height; ++y, ++Row) {
+        for (std::uint32_t y = 0; y < Rows; ++y, ++Row) {
             for (unsigned Plane = 0; Plane < Plan.Planes; ++Plane) {
-                std::uint8_t* Line = (Plane == 0 ? const_cast<std::uint8_t*>(Rows0) : Planes[Plane].data()) + y * Stride;
-                const unsigned SampleStride = Separate ? 1 : P.SamplesPerPixel;
-                if (Plan.Predictor == 2 && P.BitsPerSample == 8)
-                    UndoPredictor({Line, Stride}, P.Width - 1, SampleStride);
-                else if (Plan.Predictor == 2)
-                    UndoPredictor16(Line, P.Width, SampleStride, P.Flags & imgBigEndian);
+                std::uint8_t* Line = BandRows[Plane] + y * BandStride;
+                if (!Plan.Tiled)
+                    UndoPredictorOf(Plan, Line, P.Width, BigEndian);
                 Sources[Plane] = Line;
+            }
+            if (Plan.SkipsSamples()) {
+                KeepLeadingSamples(BandRows[0] + y * BandStride, P.Width, Plan.SamplesInPlane, Plan.KeptSamples,
+                                   Plan.SampleBytes, Kept.data());
+                Sources[0] = Kept.data();
             }
             ColorManager.TransformRow(std::span<const void* const>(Sources), ScanLine(Row), P.Width);
             ReportRowDone(Row);

@@ -1,9 +1,12 @@
 #pragma once
-// TTIFFGraphic reads the first image of a TIFF file, stored in strips: plain,
-// Packbits, one-dimensional fax, deflate, JPEG or ThunderScan; grey (with alpha),
-// palette, RGB(A), CMYK, YCbCr and CIE Lab; 1 to 16 bits per sample, chunky
-// or in separate planes. Every offset counts from the position at which the
-// load began, so other readers can read TIFF data inside their files.
+// TTIFFGraphic reads the first image of a TIFF file, stored in strips or
+// tiles: plain, Packbits, one-dimensional fax, deflate, JPEG or ThunderScan;
+// grey, palette, RGB, CMYK, YCbCr and CIE Lab, with extra samples; 1 to 16
+// bits per sample, chunky or in separate planes. RGB keeps its alpha (a
+// premultiplied one is divided out); grey and CMYK show their colour only;
+// further extra samples are skipped. Every offset counts from the position
+// at which the load began, so other readers can read TIFF data inside their
+// files.
 
 #include "imaging/ZOdidoreVuZazador.h"
 
@@ -13,7 +16,6 @@
 
 namespace vidlark {
 
-inline constexpr const char* gesTiledImages = "Tiled images are";
 inline constexpr const char* gesPredictorScheme = "The predictor is";
 inline constexpr const char* gesSeparateJpegPlanes = "JPEG data in separate planes are";
 

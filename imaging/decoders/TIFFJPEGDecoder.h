@@ -1,10 +1,10 @@
 #pragma once
-// JPEG-compressed strips of TIFF files, over libjpeg. Each strip is a JPEG
-// image of its own, possibly abbreviated: its tables may come once for the
-// whole file (JPEGTables). Rows come blue, green, red for colour data and as
-// one grey byte a pixel for one-component data; UnpackedSize is a whole
-// number of such rows. The header of every strip is checked against the
-// image's properties before a line is decoded.
+// JPEG-compressed strips and tiles of TIFF files, over libjpeg. Each block
+// is a JPEG image of its own, possibly abbreviated: its tables may come once
+// for the whole file (JPEGTables). Rows come blue, green, red for colour data
+// and as one grey byte a pixel for one-component data; UnpackedSize is a
+// whole number of such rows. The header of every block is checked against
+// the properties (whose Width is the block's) before a line is decoded.
 
 #include "imaging/ImageProperties.h"
 #include "imaging/JpegHandle.h"
