@@ -250,9 +250,13 @@ __attribute__((target(VIDLARK_AVX512))) void Exchange3Avx512(const std::uint8_t*
     std::size_t i = 0;
     // Whole 64-byte stores while the row has them: masked stores to lines
     // that are not in cache are slow. The 64th byte is stored unchanged and
-    // converted by the next round, which loads it before this round stores:
-    // in place, a load that overlaps the store just made would wait for it.
-    if (count >= 22) {
+    // converted by the next round. In place, that round loads it before
+    // this one stores: a load that overlaps the store just made would wait
+    // for it. Apart, the plain order is faster.
+    if (s != d) {
+        for (; count - i >= 22; i += 21)
+            _mm512_storeu_si512(d + 3 * i, _mm512_maskz_permutexvar_epi8(all, permutation, _mm512_loadu_si512(s + 3 * i)));
+    } else if (count >= 22) {
         __m512i v = _mm512_loadu_si512(s);
         for (; count - i >= 43; i += 21) {
             const __m512i next = _mm512_loadu_si512(s + 3 * (i + 21));
