@@ -124,19 +124,24 @@ void ConvertBytesFast(const TColorManager& manager, const TRowJob& job)
         ConvertBytes<Reverse, 3, 4, false>(s, d, job.Count);
 }
 
-// 16 bits to 8 under the same conditions, alpha on both sides or neither:
-// the samples are narrowed in one pass and the order set right in a second
-// one over the target, still in cache.
+// 16 bits to 8 under the same conditions, alpha on both sides or neither.
+// Three samples narrow and change order in one pass; with alpha the order is
+// set right in a second one over the target, still in cache.
 template <bool Reverse>
 void NarrowFast(const TColorManager& manager, const TRowJob& job)
 {
-    const unsigned samples = (manager.InFlags & cfAlpha) != 0 ? 4 : 3;
+    const bool alpha = (manager.InFlags & cfAlpha) != 0;
+    const bool swap = (manager.InFlags & cfSwapBytes) != 0;
+    const auto* s = static_cast<const std::uint8_t*>(job.Sources[0]);
     auto* d = static_cast<std::uint8_t*>(job.Target);
     const TRowKernels& kernels = RowKernels();
-    kernels.Narrow16To8(static_cast<const std::uint8_t*>(job.Sources[0]), d, std::size_t{job.Count} * samples,
-                        (manager.InFlags & cfSwapBytes) != 0);
+    if (Reverse && !alpha) {
+        kernels.NarrowExchange3(s, d, job.Count, swap);
+        return;
+    }
+    kernels.Narrow16To8(s, d, std::size_t{job.Count} * (alpha ? 4 : 3), swap);
     if constexpr (Reverse)
-        (samples == 4 ? kernels.ExchangeFirstAndThird4 : kernels.ExchangeFirstAndThird3)(d, d, job.Count);
+        kernels.ExchangeFirstAndThird4(d, d, job.Count);
 }
 
 template <bool Reverse, bool Premultiplied>

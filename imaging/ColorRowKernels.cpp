@@ -74,7 +74,20 @@ void Narrow16To8(const std::uint8_t* s, std::uint8_t* d, std::size_t count, bool
     }
 }
 
-const TRowKernels Plain{"plain", ExchangeFirstAndThird3, ExchangeBytewise<4>, Narrow16To8};
+void NarrowExchange3(const std::uint8_t* s, std::uint8_t* d, std::size_t count, bool swap)
+{
+    for (std::size_t i = 0; i < count; ++i, s += 6, d += 3) {
+        // The whole pixel is read before it is written, for rows converted in place.
+        const std::uint16_t first = Load16(s);
+        const std::uint16_t second = Load16(s + 2);
+        const std::uint16_t third = Load16(s + 4);
+        d[0] = Scale16To8(swap ? Swap16(third) : third);
+        d[1] = Scale16To8(swap ? Swap16(second) : second);
+        d[2] = Scale16To8(swap ? Swap16(first) : first);
+    }
+}
+
+const TRowKernels Plain{"plain", ExchangeFirstAndThird3, ExchangeBytewise<4>, Narrow16To8, NarrowExchange3};
 
 } // namespace
 

@@ -1,7 +1,7 @@
 #pragma once
 // The inner loops of the busiest row converters: whole rows of 8-bit pixels
 // whose first and third samples change places, and 16-bit samples narrowed
-// to 8 bits. A plain version runs on every processor; on x86-64 vector
+// to 8 bits, alone or with the exchange. A plain version runs on every processor; on x86-64 vector
 // versions are chosen once, by what the processor supports.
 //
 // Every kernel may run in place (source == target).
@@ -21,6 +21,9 @@ struct TRowKernels {
     // count native 16-bit samples, or big-endian ones when swap is set, to
     // v * 255 / 65535 truncated, one byte each.
     void (*Narrow16To8)(const std::uint8_t* source, std::uint8_t* target, std::size_t count, bool swap);
+    // count pixels of three 16-bit samples, read as Narrow16To8 reads them,
+    // to three bytes with the first and third exchanged (RGB 16 -> BGR 8).
+    void (*NarrowExchange3)(const std::uint8_t* source, std::uint8_t* target, std::size_t count, bool swap);
 };
 
 // The plain loops.

@@ -66,6 +66,10 @@ const std::vector<TKernelCase>& Cases()
                             std::size_t n) { k.Narrow16To8(s, d, n, false); }},
         {"narrow swapped", 2, 1, [](const TRowKernels& k, const std::uint8_t* s, std::uint8_t* d,
                                     std::size_t n) { k.Narrow16To8(s, d, n, true); }},
+        {"narrow exchange3", 6, 3, [](const TRowKernels& k, const std::uint8_t* s, std::uint8_t* d,
+                                      std::size_t n) { k.NarrowExchange3(s, d, n, false); }},
+        {"narrow exchange3 swapped", 6, 3, [](const TRowKernels& k, const std::uint8_t* s, std::uint8_t* d,
+                                              std::size_t n) { k.NarrowExchange3(s, d, n, true); }},
     };
     return cases;
 }
@@ -107,9 +111,16 @@ TEST(RowKernels, PlainLoopsExchangeAndNarrowAsTheFormulaSays)
         for (const bool swap : {false, true}) {
             Bytes narrow(65536);
             set->Narrow16To8(words.data(), narrow.data(), 65536, swap);
+            // The first 65535 values as 21845 pixels, their samples exchanged.
+            Bytes exchanged(65535);
+            set->NarrowExchange3(words.data(), exchanged.data(), 21845, swap);
             for (std::uint32_t v = 0; v < 65536; ++v) {
                 const std::uint32_t value = swap ? ((v & 0xFF) << 8 | v >> 8) : v;
                 ASSERT_EQ(narrow[v], value * 255 / 65535) << set->Name << " " << v << " swap " << swap;
+                if (v < 65535) {
+                    ASSERT_EQ(exchanged[3 * (v / 3) + 2 - v % 3], value * 255 / 65535)
+                        << set->Name << " exchanged " << v << " swap " << swap;
+                }
             }
         }
     }
