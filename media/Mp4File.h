@@ -53,7 +53,8 @@ private:
     std::int64_t FileLength = 0;   // at opening, or where a read met the end
     std::int64_t Pos = 0;
     std::int64_t StreamPos = 0;
-    std::array<std::uint8_t, WindowSize> Window{};
+    // Not cleared: only the first WindowFill bytes are ever read.
+    std::array<std::uint8_t, WindowSize> Window;
     std::int64_t WindowStart = 0;
     std::size_t WindowFill = 0;
 };
