@@ -3,10 +3,51 @@
 #include "media/FileOpenError.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <limits>
+#include <memory>
 
 namespace vidlark {
+
+namespace {
+
+// The reader's own opening: an unbuffered C stream (the window is the only
+// buffer) that seeks only when a read does not follow the last one.
+class TStreamFile {
+public:
+    explicit TStreamFile(std::FILE* stream) : Stream(stream, std::fclose) {}
+
+    bool Unbuffered() { return std::setvbuf(Stream.get(), nullptr, _IONBF, 0) == 0; }
+
+    std::int64_t ReadAt(std::int64_t position, std::uint8_t* out, std::size_t count)
+    {
+        // Seeks of the C library take a long, which holds any file position
+        // of this system.
+        if (Position != position) {
+            if (position > std::numeric_limits<long>::max() ||
+                std::fseek(Stream.get(), static_cast<long>(position), SEEK_SET) != 0) {
+                Position = -1;
+                return -1;
+            }
+            Position = position;
+        }
+        std::clearerr(Stream.get());
+        const std::size_t got = std::fread(out, 1, count, Stream.get());
+        if (std::ferror(Stream.get())) {
+            Position = -1;
+            return -1;
+        }
+        Position += static_cast<std::int64_t>(got);
+        return static_cast<std::int64_t>(got);
+    }
+
+private:
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> Stream;
+    std::int64_t Position = 0;
+};
+
+} // namespace
 
 TMp4File::TMp4File(const std::filesystem::path& file, const std::string& shownName)
 {
@@ -18,9 +59,29 @@ TMp4File::TMp4File(const std::filesystem::path& file, const std::string& shownNa
     if (ec)
         throw EFileOpenError(shownName);
     FileLength = static_cast<std::int64_t>(std::min<std::uintmax_t>(length, static_cast<std::uintmax_t>(MaxLength)));
-    Stream.reset(std::fopen(file.c_str(), "rb"));
-    if (!Stream || std::setvbuf(Stream.get(), nullptr, _IONBF, 0) != 0)
+    std::FILE* stream = std::fopen(file.c_str(), "rb");
+    if (!stream)
         throw EFileOpenError(shownName);
+    // Shared: the reading function is copyable.
+    auto streamFile = std::make_shared<TStreamFile>(stream);
+    if (!streamFile->Unbuffered())
+        throw EFileOpenError(shownName);
+    ReadAt = [streamFile](std::int64_t position, std::uint8_t* out, std::size_t count) {
+        return streamFile->ReadAt(position, out, count);
+    };
+    Start(shownName);
+}
+
+TMp4File::TMp4File(TReadAt readAt, std::int64_t length, const std::string& shownName)
+    : ReadAt(std::move(readAt)), FileLength(std::clamp<std::int64_t>(length, 0, MaxLength))
+{
+    if (!ReadAt)
+        throw EFileOpenError(shownName);
+    Start(shownName);
+}
+
+void TMp4File::Start(const std::string& shownName)
+{
     // A file that opens but cannot be read is an open failure too.
     if (!FillWindow(0))
         throw EFileOpenError(shownName);
@@ -55,29 +116,16 @@ bool TMp4File::FillWindow(std::int64_t start)
     const std::int64_t want = std::min(static_cast<std::int64_t>(WindowSize), FileLength - start);
     if (want <= 0)
         return true;
-    // Seeks of the C library take a long, which holds any file position
-    // of this system.
-    if (StreamPos != start) {
-        if (start > std::numeric_limits<long>::max() || std::fseek(Stream.get(), static_cast<long>(start), SEEK_SET) != 0) {
-            StreamPos = -1;
-            return false;
-        }
-        StreamPos = start;
-    }
-    std::clearerr(Stream.get());
-    const std::size_t got = std::fread(Window.data(), 1, static_cast<std::size_t>(want), Stream.get());
     // A failed read of the system leaves the bytes as missing as those
     // past the end.
-    if (std::ferror(Stream.get())) {
-        StreamPos = -1;
+    const std::int64_t got = ReadAt(start, Window.data(), static_cast<std::size_t>(want));
+    if (got < 0)
         return false;
-    }
     WindowFill = static_cast<std::size_t>(got);
-    StreamPos += static_cast<std::int64_t>(got);
-    // A short read is the end of a file that shrank since it was opened (the
-    // library reads until it has all or sees the end).
-    if (static_cast<std::int64_t>(got) < want)
-        FileLength = start + static_cast<std::int64_t>(got);
+    // A short read is the end of a file that shrank since it was opened
+    // (every reader reads until it has all or sees the end).
+    if (got < want)
+        FileLength = start + got;
     return true;
 }
 

@@ -3,8 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
-#include <cstdio>
-#include <memory>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -17,8 +16,15 @@ namespace vidlark {
 // goes past it only to find the end.
 class TMp4File {
 public:
+    // Reads up to count bytes from position on into out: how many were read
+    // (fewer only at the end of the file), or -1 when the system failed.
+    using TReadAt = std::function<std::int64_t(std::int64_t position, std::uint8_t* out, std::size_t count)>;
+
     // Throws EFileOpenError naming shownName when the file cannot be read.
     TMp4File(const std::filesystem::path& file, const std::string& shownName);
+    // A file someone else opened, read through readAt, with its length at
+    // opening; throws as above when its first bytes cannot be read.
+    TMp4File(TReadAt readAt, std::int64_t length, const std::string& shownName);
 
     std::int64_t Position() const { return Pos; }
     void Seek(std::int64_t position);
@@ -43,16 +49,16 @@ public:
     static constexpr std::size_t WindowSize = 16384;
 
 private:
+    // The first window read.
+    void Start(const std::string& shownName);
     bool Read(std::uint8_t* out, std::size_t count);
     bool InWindow(std::int64_t position, std::size_t count) const;
     // False when the system failed the seek or the read.
     bool FillWindow(std::int64_t start);
 
-    // Unbuffered: the window below is the only buffer.
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> Stream{nullptr, std::fclose};
+    TReadAt ReadAt;
     std::int64_t FileLength = 0;   // at opening, or where a read met the end
     std::int64_t Pos = 0;
-    std::int64_t StreamPos = 0;
     // Not cleared: only the first WindowFill bytes are ever read.
     std::array<std::uint8_t, WindowSize> Window;
     std::int64_t WindowStart = 0;

@@ -2,10 +2,13 @@
 
 #include "platform/DosPath.h"
 #include "platform/FatAttributes.h"
+#include "platform/FileDescriptor.h"
 #include "platform/TextFile.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <memory>
 #include <system_error>
@@ -94,6 +97,45 @@ bool TLocalPlatform::DeleteFile(const std::string& path)
     if (!native || fs::is_directory(*native, ec))
         return false;
     return fs::remove(*native, ec);
+}
+
+namespace {
+
+// Reads at a position without a seek, until it has all or meets the end.
+std::int64_t ReadAtPosition(int fd, std::int64_t position, std::uint8_t* out, std::size_t count)
+{
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got = ::pread(fd, out + done, count - done, static_cast<off_t>(position) + static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
+} // namespace
+
+TOpenedFile TLocalPlatform::OpenFileForReading(const fs::path& native)
+{
+    // Without O_NONBLOCK a pipe would wait for a writer for ever; on a plain
+    // file the flag changes nothing. The type is asked of the open file, so
+    // nothing can take the file's place between the look and the opening.
+    auto fd = std::make_shared<TFileDescriptor>(::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat status {};
+    if (!fd->IsOpen() || ::fstat(fd->Get(), &status) != 0 || !S_ISREG(status.st_mode))
+        return {};
+    // Shared: the reading function is copyable, and the last copy closes the file.
+    TOpenedFile opened;
+    opened.ReadAt = [fd](std::int64_t position, std::uint8_t* out, std::size_t count) {
+        return ReadAtPosition(fd->Get(), position, out, count);
+    };
+    opened.Length = static_cast<std::int64_t>(status.st_size);
+    return opened;
 }
 
 TProfileFile TLocalPlatform::LoadSettings()

@@ -14,6 +14,7 @@ public:
     bool ForceDirectories(const std::string& path) override;
     std::vector<TSearchRec> FindFiles(const std::string& folder, const std::string& mask) override;
     bool DeleteFile(const std::string& path) override;
+    TOpenedFile OpenFileForReading(const std::filesystem::path& native) override;
 
     TProfileFile LoadSettings() override;
     bool SaveSettings(const TProfileFile& settings) override;

@@ -53,6 +53,14 @@ struct TSearchRec {
     bool System = false;        // the FAT system attribute
 };
 
+// A plain file opened for reading: ReadAt reads up to count bytes from
+// position on into out and gives how many it read (fewer only at the end of
+// the file), or -1 when the system failed. Length is the file's at opening.
+struct TOpenedFile {
+    std::function<std::int64_t(std::int64_t position, std::uint8_t* out, std::size_t count)> ReadAt;
+    std::int64_t Length = 0;
+};
+
 class TPlatform {
 public:
     virtual ~TPlatform() = default;
@@ -95,6 +103,10 @@ public:
     // without regard to case, in no particular order.
     virtual std::vector<TSearchRec> FindFiles(const std::string& folder, const std::string& mask) = 0;
     virtual bool DeleteFile(const std::string& path) = 0;
+    // Opens a plain file (links followed) at a native path for reading.
+    // Anything else (a folder, a pipe, a device) fails at once, without
+    // waiting for a writer. ReadAt is empty on failure.
+    virtual TOpenedFile OpenFileForReading(const std::filesystem::path& native) = 0;
 
     // --- settings file ----------------------------------------------------
     // The settings file: beside the executable when that can be written, else

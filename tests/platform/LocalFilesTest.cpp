@@ -79,6 +79,32 @@ TEST_F(LocalFiles, FindFilesFollowsLinksAndSkipsWhatIsNoFile)
     EXPECT_EQ(found[2].Name, "real.mp3");
 }
 
+// Only a plain file opens; a pipe fails at once instead of waiting for a
+// writer (a hang here is the fault).
+TEST_F(LocalFiles, OpenFileForReadingOpensPlainFilesOnly)
+{
+    namespace fs = std::filesystem;
+    const fs::path file = stick.Write("MP_ROOT/100MNV01/A.MP4", "payload");
+    const fs::path folder = file.parent_path();
+    fs::create_symlink(file, folder / "link.mp4");
+    fs::create_symlink(folder / "gone.mp4", folder / "dangling.mp4");
+    ASSERT_EQ(::mkfifo((folder / "pipe.mp4").c_str(), 0600), 0);
+    for (const char* name : {"A.MP4", "link.mp4"}) {
+        TOpenedFile opened = platform.OpenFileForReading(folder / name);
+        ASSERT_TRUE(opened.ReadAt) << name;
+        EXPECT_EQ(opened.Length, 7) << name;
+        // Reads at any position, in any order, and short at the end.
+        std::uint8_t bytes[8] = {};
+        EXPECT_EQ(opened.ReadAt(3, bytes, 8), 4) << name;
+        EXPECT_EQ(std::string(bytes, bytes + 4), "load") << name;
+        EXPECT_EQ(opened.ReadAt(0, bytes, 3), 3) << name;
+        EXPECT_EQ(std::string(bytes, bytes + 3), "pay") << name;
+        EXPECT_EQ(opened.ReadAt(7, bytes, 8), 0) << name;
+    }
+    for (const char* name : {"pipe.mp4", "dangling.mp4", "missing.mp4", "."})
+        EXPECT_FALSE(platform.OpenFileForReading(folder / name).ReadAt) << name;
+}
+
 TEST_F(LocalFiles, DeleteFileRemovesFilesOnly)
 {
     stick.Write("PSP/PHOTO/a.jpg", "x");
