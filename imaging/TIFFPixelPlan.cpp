@@ -37,6 +37,12 @@ std::optional<TPixelPlan> PlanSamples(const TImageProperties& P)
     if (Kept == 0 || Stored < Kept || !KnownDepth || ((!OneSample || Stored > Kept) && !WholeBytes) ||
         (P.Layout == schIndexed && Bits == 16))
         return std::nullopt;
+    // The fax codings code one bilevel sample per pixel; read as anything
+    // wider they would only give noise.
+    const bool Fax = P.Compression == cmpFaxMH || P.Compression == cmpFaxMHWord || P.Compression == cmpFax3 ||
+                     P.Compression == cmpFax4;
+    if (Fax && (Bits != 1 || Stored != 1))
+        return std::nullopt;
 
     TPixelPlan Plan;
     const bool Separate = P.PlanarConfiguration == 2 && Stored > 1;

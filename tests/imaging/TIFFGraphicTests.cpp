@@ -236,6 +236,10 @@ TEST(TIFFRefusals, EachInItsOwnWords)
         {"colour map over 768 values", Grey(1, 1, {{7}}).Set(262, 3, {3}).Set(320, 3, std::vector<std::uint32_t>(771, 0)).Build(), Invalid},
         {"RGB of two samples", Grey(1, 1, {{7}}).Set(262, 3, {2}).Set(277, 3, {2}).Build(), Invalid},
         {"12 bits", Grey(1, 1, {{7}}).Set(258, 3, {12}).Build(), Invalid},
+        {"fax of 8-bit grey", Grey(1, 1, {{7}}).Set(259, 3, {4}).Build(), Invalid},
+        {"fax of 8-bit RGB",
+         Grey(1, 1, {{7, 7, 7}}).Set(258, 3, {8, 8, 8}).Set(259, 3, {2}).Set(262, 3, {2}).Set(277, 3, {3}).Build(),
+         Invalid},
     };
     for (const TCase& C : Cases) {
         test::ResetLargestAllocation();
