@@ -125,8 +125,6 @@ void ConvertBytesFast(const TColorManager& manager, const TRowJob& job)
 }
 
 // 16 bits to 8 under the same conditions, alpha on both sides or neither.
-// Three samples narrow and change order in one pass; with alpha the order is
-// set right in a second one over the target, still in cache.
 template <bool Reverse>
 void NarrowFast(const TColorManager& manager, const TRowJob& job)
 {
@@ -135,13 +133,10 @@ void NarrowFast(const TColorManager& manager, const TRowJob& job)
     const auto* s = static_cast<const std::uint8_t*>(job.Sources[0]);
     auto* d = static_cast<std::uint8_t*>(job.Target);
     const TRowKernels& kernels = RowKernels();
-    if (Reverse && !alpha) {
-        kernels.NarrowExchange3(s, d, job.Count, swap);
-        return;
-    }
-    kernels.Narrow16To8(s, d, std::size_t{job.Count} * (alpha ? 4 : 3), swap);
     if constexpr (Reverse)
-        kernels.ExchangeFirstAndThird4(d, d, job.Count);
+        (alpha ? kernels.NarrowExchange4 : kernels.NarrowExchange3)(s, d, job.Count, swap);
+    else
+        kernels.Narrow16To8(s, d, std::size_t{job.Count} * (alpha ? 4 : 3), swap);
 }
 
 template <bool Reverse, bool Premultiplied>

@@ -74,20 +74,28 @@ void Narrow16To8(const std::uint8_t* s, std::uint8_t* d, std::size_t count, bool
     }
 }
 
-void NarrowExchange3(const std::uint8_t* s, std::uint8_t* d, std::size_t count, bool swap)
+template <unsigned Stride>
+void NarrowExchange(const std::uint8_t* s, std::uint8_t* d, std::size_t count, bool swap)
 {
-    for (std::size_t i = 0; i < count; ++i, s += 6, d += 3) {
+    const auto level = [swap](const std::uint8_t* p) {
+        const std::uint16_t v = Load16(p);
+        return Scale16To8(swap ? Swap16(v) : v);
+    };
+    for (std::size_t i = 0; i < count; ++i, s += 2 * Stride, d += Stride) {
         // The whole pixel is read before it is written, for rows converted in place.
-        const std::uint16_t first = Load16(s);
-        const std::uint16_t second = Load16(s + 2);
-        const std::uint16_t third = Load16(s + 4);
-        d[0] = Scale16To8(swap ? Swap16(third) : third);
-        d[1] = Scale16To8(swap ? Swap16(second) : second);
-        d[2] = Scale16To8(swap ? Swap16(first) : first);
+        const std::uint8_t first = level(s);
+        const std::uint8_t second = level(s + 2);
+        const std::uint8_t third = level(s + 4);
+        if constexpr (Stride == 4)
+            d[3] = level(s + 6);
+        d[0] = third;
+        d[1] = second;
+        d[2] = first;
     }
 }
 
-const TRowKernels Plain{"plain", ExchangeFirstAndThird3, ExchangeBytewise<4>, Narrow16To8, NarrowExchange3};
+const TRowKernels Plain{"plain", ExchangeFirstAndThird3, ExchangeBytewise<4>, Narrow16To8, NarrowExchange<3>,
+                       NarrowExchange<4>};
 
 } // namespace
 

@@ -21,9 +21,11 @@ struct TRowKernels {
     // count native 16-bit samples, or big-endian ones when swap is set, to
     // v * 255 / 65535 truncated, one byte each.
     void (*Narrow16To8)(const std::uint8_t* source, std::uint8_t* target, std::size_t count, bool swap);
-    // count pixels of three 16-bit samples, read as Narrow16To8 reads them,
-    // to three bytes with the first and third exchanged (RGB 16 -> BGR 8).
+    // count pixels of three (four) 16-bit samples, read as Narrow16To8 reads
+    // them, to three (four) bytes with the first and third exchanged: RGB 16
+    // to BGR 8, RGBA 16 to BGRA 8.
     void (*NarrowExchange3)(const std::uint8_t* source, std::uint8_t* target, std::size_t count, bool swap);
+    void (*NarrowExchange4)(const std::uint8_t* source, std::uint8_t* target, std::size_t count, bool swap);
 };
 
 // The plain loops.

@@ -225,18 +225,11 @@ __attribute__((target("avx2"))) void Narrow16To8Avx2(const std::uint8_t* s, std:
 
 // Without a byte permutation across registers, two passes: the second one
 // over the narrowed row, still in cache.
-__attribute__((target("ssse3"))) void NarrowExchange3Ssse3(const std::uint8_t* s, std::uint8_t* d,
-                                                           std::size_t count, bool swap)
+template <unsigned Stride, auto Narrow, auto Exchange>
+void NarrowThenExchange(const std::uint8_t* s, std::uint8_t* d, std::size_t count, bool swap)
 {
-    Narrow16To8Ssse3(s, d, 3 * count, swap);
-    Exchange3Ssse3(d, d, count);
-}
-
-__attribute__((target("avx2"))) void NarrowExchange3Avx2(const std::uint8_t* s, std::uint8_t* d, std::size_t count,
-                                                         bool swap)
-{
-    Narrow16To8Avx2(s, d, 3 * count, swap);
-    Exchange3Avx2(d, d, count);
+    Narrow(s, d, Stride * count, swap);
+    Exchange(d, d, count);
 }
 
 // A byte permutation over 64 bytes: 21 three-byte pixels per round, and a
@@ -320,29 +313,38 @@ __attribute__((target(VIDLARK_AVX512))) void Narrow16To8Avx512(const std::uint8_
     Narrow16To8Avx2(s + 2 * i, d + i, count - i, swap);
 }
 
-// Which byte of the two registers holding 21 pixels of 16-bit samples (126
-// bytes) goes to each byte of 21 exchanged pixels: the high byte of each
-// sample, or the low one. The 64th byte is unused.
-constexpr std::array<std::uint8_t, 64> NarrowExchange3Permutation(unsigned byteOfSample)
+// Which byte of the two registers holding a round of 16-bit samples (21
+// pixels of three, 16 of four) goes to each byte of the narrowed, exchanged
+// pixels: the high byte of each sample, or the low one. With three samples
+// the 64th byte is unused.
+template <unsigned Stride>
+constexpr std::array<std::uint8_t, 64> NarrowExchangePermutation(unsigned byteOfSample)
 {
     std::array<std::uint8_t, 64> permutation{};
-    for (unsigned t = 0; t < 63; ++t)
-        permutation[t] = static_cast<std::uint8_t>(2 * (3 * (t / 3) + 2 - t % 3) + byteOfSample);
+    for (unsigned t = 0; t < 64 / Stride * Stride; ++t) {
+        const unsigned sample = t % Stride < 3 ? Stride * (t / Stride) + 2 - t % Stride : t;
+        permutation[t] = static_cast<std::uint8_t>(2 * sample + byteOfSample);
+    }
     return permutation;
 }
 
-constexpr std::array<std::uint8_t, 64> EvenBytesExchanged = NarrowExchange3Permutation(0);
-constexpr std::array<std::uint8_t, 64> OddBytesExchanged = NarrowExchange3Permutation(1);
+template <unsigned Stride>
+struct TNarrowExchangeBytes {
+    static constexpr std::array<std::uint8_t, 64> Even = NarrowExchangePermutation<Stride>(0);
+    static constexpr std::array<std::uint8_t, 64> Odd = NarrowExchangePermutation<Stride>(1);
+};
 
-// One pass: two permutations gather the high and the low bytes of 21 pixels
+// One pass: two permutations gather the high and the low bytes of a round
 // in exchanged order, and hi - (hi > lo) narrows them, as above. In place
 // the target trails the source by half, and each round loads before it
 // stores.
-__attribute__((target(VIDLARK_AVX512))) void NarrowExchange3Avx512(const std::uint8_t* s, std::uint8_t* d,
-                                                                   std::size_t count, bool swap)
+template <unsigned Stride>
+__attribute__((target(VIDLARK_AVX512))) void NarrowExchangeAvx512(const std::uint8_t* s, std::uint8_t* d,
+                                                                  std::size_t count, bool swap)
 {
-    const std::uint8_t* const big = EvenBytesExchanged.data();
-    const std::uint8_t* const little = OddBytesExchanged.data();
+    constexpr std::size_t pixels = 64 / Stride;
+    const std::uint8_t* const big = TNarrowExchangeBytes<Stride>::Even.data();
+    const std::uint8_t* const little = TNarrowExchangeBytes<Stride>::Odd.data();
     const __m512i high = _mm512_loadu_si512(swap ? big : little);
     const __m512i low = _mm512_loadu_si512(swap ? little : big);
     const __m512i one = _mm512_set1_epi8(1);
@@ -352,19 +354,34 @@ __attribute__((target(VIDLARK_AVX512))) void NarrowExchange3Avx512(const std::ui
         return _mm512_mask_sub_epi8(hi, _mm512_cmpgt_epu8_mask(hi, lo), hi, one);
     };
     std::size_t i = 0;
-    // Whole loads and stores while the row has a 22nd pixel: the second load
-    // reaches two bytes past the round, the store one.
-    for (; count - i >= 22; i += 21)
-        _mm512_storeu_si512(d + 3 * i, narrow(_mm512_loadu_si512(s + 6 * i), _mm512_loadu_si512(s + 6 * i + 64)));
-    const std::size_t sourceBytes = 6 * (count - i);
-    const __m512i first = _mm512_maskz_loadu_epi8(FirstBytes(sourceBytes), s + 6 * i);
-    const __m512i second = _mm512_maskz_loadu_epi8(FirstBytes(sourceBytes > 64 ? sourceBytes - 64 : 0), s + 6 * i + 64);
-    _mm512_mask_storeu_epi8(d + 3 * i, FirstBytes(3 * (count - i)), narrow(first, second));
+    // Whole loads and stores while the row has them: with three samples the
+    // second load reaches two bytes past the round and the store one, so a
+    // further pixel must follow.
+    for (; count - i >= pixels + (Stride == 3 ? 1 : 0); i += pixels) {
+        const std::uint8_t* const at = s + 2 * Stride * i;
+        _mm512_storeu_si512(d + Stride * i, narrow(_mm512_loadu_si512(at), _mm512_loadu_si512(at + 64)));
+    }
+    const std::size_t sourceBytes = 2 * Stride * (count - i);
+    const __m512i first = _mm512_maskz_loadu_epi8(FirstBytes(sourceBytes), s + 2 * Stride * i);
+    const __m512i second =
+        _mm512_maskz_loadu_epi8(FirstBytes(sourceBytes > 64 ? sourceBytes - 64 : 0), s + 2 * Stride * i + 64);
+    _mm512_mask_storeu_epi8(d + Stride * i, FirstBytes(Stride * (count - i)), narrow(first, second));
 }
 
-const TRowKernels Ssse3{"ssse3", Exchange3Ssse3, Exchange4Ssse3, Narrow16To8Ssse3, NarrowExchange3Ssse3};
-const TRowKernels Avx2{"avx2", Exchange3Avx2, Exchange4Avx2, Narrow16To8Avx2, NarrowExchange3Avx2};
-const TRowKernels Avx512{"avx512vbmi", Exchange3Avx512, Exchange4Avx512, Narrow16To8Avx512, NarrowExchange3Avx512};
+const TRowKernels Ssse3{"ssse3",
+                        Exchange3Ssse3,
+                        Exchange4Ssse3,
+                        Narrow16To8Ssse3,
+                        NarrowThenExchange<3, Narrow16To8Ssse3, Exchange3Ssse3>,
+                        NarrowThenExchange<4, Narrow16To8Ssse3, Exchange4Ssse3>};
+const TRowKernels Avx2{"avx2",
+                       Exchange3Avx2,
+                       Exchange4Avx2,
+                       Narrow16To8Avx2,
+                       NarrowThenExchange<3, Narrow16To8Avx2, Exchange3Avx2>,
+                       NarrowThenExchange<4, Narrow16To8Avx2, Exchange4Avx2>};
+const TRowKernels Avx512{"avx512vbmi",     Exchange3Avx512,         Exchange4Avx512, Narrow16To8Avx512,
+                         NarrowExchangeAvx512<3>, NarrowExchangeAvx512<4>};
 
 } // namespace
 

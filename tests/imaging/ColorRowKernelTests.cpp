@@ -70,6 +70,10 @@ const std::vector<TKernelCase>& Cases()
                                       std::size_t n) { k.NarrowExchange3(s, d, n, false); }},
         {"narrow exchange3 swapped", 6, 3, [](const TRowKernels& k, const std::uint8_t* s, std::uint8_t* d,
                                               std::size_t n) { k.NarrowExchange3(s, d, n, true); }},
+        {"narrow exchange4", 8, 4, [](const TRowKernels& k, const std::uint8_t* s, std::uint8_t* d,
+                                      std::size_t n) { k.NarrowExchange4(s, d, n, false); }},
+        {"narrow exchange4 swapped", 8, 4, [](const TRowKernels& k, const std::uint8_t* s, std::uint8_t* d,
+                                              std::size_t n) { k.NarrowExchange4(s, d, n, true); }},
     };
     return cases;
 }
@@ -111,16 +115,20 @@ TEST(RowKernels, PlainLoopsExchangeAndNarrowAsTheFormulaSays)
         for (const bool swap : {false, true}) {
             Bytes narrow(65536);
             set->Narrow16To8(words.data(), narrow.data(), 65536, swap);
-            // The first 65535 values as 21845 pixels, their samples exchanged.
-            Bytes exchanged(65535);
-            set->NarrowExchange3(words.data(), exchanged.data(), 21845, swap);
+            // The values as 21845 pixels of three (the last value left out)
+            // and 16384 of four, first and third samples exchanged.
+            Bytes exchanged3(65535), exchanged4(65536);
+            set->NarrowExchange3(words.data(), exchanged3.data(), 21845, swap);
+            set->NarrowExchange4(words.data(), exchanged4.data(), 16384, swap);
             for (std::uint32_t v = 0; v < 65536; ++v) {
-                const std::uint32_t value = swap ? ((v & 0xFF) << 8 | v >> 8) : v;
-                ASSERT_EQ(narrow[v], value * 255 / 65535) << set->Name << " " << v << " swap " << swap;
+                const std::uint32_t expected = (swap ? ((v & 0xFF) << 8 | v >> 8) : v) * 255 / 65535;
+                ASSERT_EQ(narrow[v], expected) << set->Name << " " << v << " swap " << swap;
                 if (v < 65535) {
-                    ASSERT_EQ(exchanged[3 * (v / 3) + 2 - v % 3], value * 255 / 65535)
-                        << set->Name << " exchanged " << v << " swap " << swap;
+                    ASSERT_EQ(exchanged3[3 * (v / 3) + 2 - v % 3], expected)
+                        << set->Name << " exchanged3 " << v << " swap " << swap;
                 }
+                ASSERT_EQ(exchanged4[v % 4 == 3 ? v : 4 * (v / 4) + 2 - v % 4], expected)
+                    << set->Name << " exchanged4 " << v << " swap " << swap;
             }
         }
     }
