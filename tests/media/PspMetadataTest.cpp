@@ -1,9 +1,12 @@
 #include "media/FileOpenError.h"
+#include "media/Mp4File.h"
 #include "media/PspMetadata.h"
 #include "tests/media/Mp4Bytes.h"
 #include "tests/platform/TempFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace vidlark::test {
 namespace {
@@ -167,6 +170,38 @@ TEST_F(PspMetadataTest, AFileThatCannotBeOpenedRaisesTheOpenErrorAfterTheReset)
     }
     EXPECT_EQ(profile, TVideoProfile());
     EXPECT_THROW(ReadPspTitle(Folder.Path(), "folder"), EFileOpenError);
+}
+
+// A file opened elsewhere is read only through its reading function; a
+// failed read there is the open error at the start and missing bytes later.
+TEST_F(PspMetadataTest, AFileOpenedElsewhereReadsThroughItsFunction)
+{
+    const TBytes clip = Ftyp() + ProfileUuid(Vprf({})) + Box("mdat", TBytes(40000, 'x')) +
+                        MoovWithUuid(Mtdt(MtdtEntry(Japanese, u"遠くの題")));
+    int reads = 0;
+    int failFrom = 1000;
+    const auto readAt = [&](std::int64_t position, std::uint8_t* out, std::size_t count) -> std::int64_t {
+        if (++reads >= failFrom)
+            return -1;
+        const std::size_t got = std::min(count, clip.size() - static_cast<std::size_t>(position));
+        std::copy_n(clip.data() + position, got, out);
+        return static_cast<std::int64_t>(got);
+    };
+    const auto length = static_cast<std::int64_t>(clip.size());
+    TMp4File file(readAt, length, "clip");
+    TVideoProfile profile;
+    ReadVideoProfile(file, profile);
+    EXPECT_EQ(profile.Codec, "MP4V");
+    EXPECT_EQ(ReadPspTitle(file), "遠くの題");
+    EXPECT_GE(reads, 2); // the title lies past the first window
+
+    reads = 0;
+    failFrom = 2;
+    TMp4File failingLater(readAt, length, "clip");
+    EXPECT_EQ(ReadPspTitle(failingLater), "");
+    failFrom = 1;
+    EXPECT_THROW(TMp4File(readAt, length, "clip"), EFileOpenError);
+    EXPECT_THROW(TMp4File(TMp4File::TReadAt(), length, "clip"), EFileOpenError);
 }
 
 TEST_F(PspMetadataTest, PositionsBeyond4GiBAreFollowed)
