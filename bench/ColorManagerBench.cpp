@@ -32,9 +32,12 @@ std::vector<std::uint8_t> SourceRow(std::size_t bytes)
     return row;
 }
 
-void MemcpyBytes(benchmark::State& state, unsigned bytesPerPixel)
+// memcpy of a row of range(0) pixels of range(1) bytes: the target bytes of
+// an 8-bit row, or the source bytes of a 16-bit one, which it must read.
+void MemcpyRow(benchmark::State& state)
 {
     const auto pixels = static_cast<std::uint32_t>(state.range(0));
+    const auto bytesPerPixel = static_cast<std::uint32_t>(state.range(1));
     const auto source = SourceRow(pixels * bytesPerPixel);
     std::vector<std::uint8_t> target(source.size());
     for (auto _ : state) {
@@ -44,12 +47,6 @@ void MemcpyBytes(benchmark::State& state, unsigned bytesPerPixel)
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * pixels * bytesPerPixel);
 }
-
-// The target bytes of an 8-bit RGB row, and the source bytes of 16-bit RGB
-// and RGBA rows, which a narrowing row must read.
-void MemcpyRow(benchmark::State& state) { MemcpyBytes(state, 3); }
-void MemcpyRow16(benchmark::State& state) { MemcpyBytes(state, 6); }
-void MemcpyRowRgba16(benchmark::State& state) { MemcpyBytes(state, 8); }
 
 void ConvertRow(benchmark::State& state, vidlark::TColorLayout in, vidlark::TColorLayout out, unsigned inSamples,
                 unsigned outSamples, std::uint8_t inBits = 8, vidlark::TConversionFlags inFlags = 0)
@@ -111,9 +108,8 @@ BENCHMARK(LcmsLabToBgrRowExact)->Arg(4000)->Arg(4000000);
 #endif
 
 // A 4000-pixel row (in cache) and a 4-megapixel row (through memory).
-BENCHMARK(MemcpyRow)->Arg(4000)->Arg(4000000);
-BENCHMARK(MemcpyRow16)->Arg(4000)->Arg(4000000);
-BENCHMARK(MemcpyRowRgba16)->Arg(4000)->Arg(4000000);
+// Pixels, then bytes per pixel: RGB, RGBA, RGB 16 and RGBA 16.
+BENCHMARK(MemcpyRow)->ArgsProduct({{4000, 4000000}, {3, 4, 6, 8}});
 BENCHMARK(RgbToBgrRow)->Arg(4000)->Arg(4000000);
 BENCHMARK(RgbaToBgraRow)->Arg(4000)->Arg(4000000);
 BENCHMARK(Rgb16ToBgrRow)->Arg(4000)->Arg(4000000);
