@@ -1,8 +1,9 @@
 #pragma once
 // The inner loops of the busiest row converters: whole rows of 8-bit pixels
 // whose first and third samples change places, and 16-bit samples narrowed
-// to 8 bits, alone or with the exchange. A plain version runs on every processor; on x86-64 vector
-// versions are chosen once, by what the processor supports.
+// to 8 bits, alone or with the exchange. A plain version runs on every
+// processor; on x86-64 vector versions are chosen once, by what the
+// processor supports.
 //
 // Every kernel may run in place (source == target).
 

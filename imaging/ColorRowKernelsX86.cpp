@@ -380,8 +380,12 @@ const TRowKernels Avx2{"avx2",
                        Narrow16To8Avx2,
                        NarrowThenExchange<3, Narrow16To8Avx2, Exchange3Avx2>,
                        NarrowThenExchange<4, Narrow16To8Avx2, Exchange4Avx2>};
-const TRowKernels Avx512{"avx512vbmi",     Exchange3Avx512,         Exchange4Avx512, Narrow16To8Avx512,
-                         NarrowExchangeAvx512<3>, NarrowExchangeAvx512<4>};
+const TRowKernels Avx512{"avx512vbmi",
+                         Exchange3Avx512,
+                         Exchange4Avx512,
+                         Narrow16To8Avx512,
+                         NarrowExchangeAvx512<3>,
+                         NarrowExchangeAvx512<4>};
 
 } // namespace
 

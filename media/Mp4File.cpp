@@ -119,7 +119,7 @@ bool TMp4File::FillWindow(std::int64_t start)
     // A failed read of the system leaves the bytes as missing as those
     // past the end.
     const std::int64_t got = ReadAt(start, Window.data(), static_cast<std::size_t>(want));
-    if (got < 0)
+    if (got < 0 || got > want)
         return false;
     WindowFill = static_cast<std::size_t>(got);
     // A short read is the end of a file that shrank since it was opened
