@@ -8,6 +8,7 @@ set -eu
 cd "$(dirname "$0")"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
+. ./libtiff-reference.sh
 
 # A page of 61 x 40 pixels (rows end in part-used bytes): a circle and a
 # slanted line, whose edges move a pixel or more from row to row (vertical
@@ -59,11 +60,5 @@ fax2tiff -2 -M -X 61 -8 -m -o fax2d-fax2tiff-g4.tif "$tmp/page.g3"
 tiffset -s 293 2 fax2d-fax2tiff-g4.tif
 
 for f in fax2d-*.tif; do
-  # tiff2rgba keeps a reversed fill order, which Pillow cannot read.
-  case "$f" in
-  *-lsb.tif) tiffcp -f msb2lsb "$f" "$tmp/msb.tif" && tiff2rgba "$tmp/msb.tif" "$tmp/ref.tif" ;;
-  *) tiff2rgba "$f" "$tmp/ref.tif" ;;
-  esac
-  /usr/bin/python3 -c "from PIL import Image; import sys; Image.open(sys.argv[1]).convert('L').save(sys.argv[2])" \
-    "$tmp/ref.tif" "${f%.tif}.pgm"
+  libtiff_reference "$f" "${f%.tif}.pgm" L
 done

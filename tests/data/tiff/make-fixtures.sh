@@ -7,6 +7,7 @@ set -eu
 cd "$(dirname "$0")"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
+. ./libtiff-reference.sh
 
 /usr/bin/python3 - "$tmp" <<'PY'
 import sys
@@ -56,16 +57,8 @@ data = open("preview.eps", "rb").read()
 offset, length = struct.unpack_from("<II", data, 20)
 open(sys.argv[1], "wb").write(data[offset:offset + length])
 PY
-tiff2rgba "$tmp/preview.tif" "$tmp/ref.tif"
-/usr/bin/python3 -c "from PIL import Image; import sys; Image.open(sys.argv[1]).convert('RGB').save(sys.argv[2])" \
-  "$tmp/ref.tif" preview.ppm
+libtiff_reference "$tmp/preview.tif" preview.ppm RGB
 
 for f in *.tif; do
-  # tiff2rgba keeps a reversed fill order, which Pillow cannot read.
-  case "$f" in
-  *-lsb.tif) tiffcp -f msb2lsb "$f" "$tmp/msb.tif" && tiff2rgba "$tmp/msb.tif" "$tmp/ref.tif" ;;
-  *) tiff2rgba "$f" "$tmp/ref.tif" ;;
-  esac
-  /usr/bin/python3 -c "from PIL import Image; import sys; Image.open(sys.argv[1]).convert('RGB').save(sys.argv[2])" \
-    "$tmp/ref.tif" "${f%.tif}.ppm"
+  libtiff_reference "$f" "${f%.tif}.ppm" RGB
 done

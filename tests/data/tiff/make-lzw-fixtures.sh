@@ -8,6 +8,7 @@ set -eu
 cd "$(dirname "$0")"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
+. ./libtiff-reference.sh
 
 /usr/bin/python3 - "$tmp" <<'PY'
 import random, sys
@@ -42,11 +43,5 @@ tiffcp -B -c lzw:2 "$tmp/rgb16.tif" rgb16-lzw-predictor-bigendian.tif
 /usr/bin/convert "$tmp/rgb.tif" -compress LZW -define tiff:predictor=2 rgb-lzw-predictor-magick.tif
 
 for f in *lzw*.tif; do
-  # tiff2rgba keeps a reversed fill order, which Pillow cannot read.
-  case "$f" in
-  *-lsb.tif) tiffcp -f msb2lsb "$f" "$tmp/msb.tif" && tiff2rgba "$tmp/msb.tif" "$tmp/ref.tif" ;;
-  *) tiff2rgba "$f" "$tmp/ref.tif" ;;
-  esac
-  /usr/bin/python3 -c "from PIL import Image; import sys; Image.open(sys.argv[1]).convert('RGB').save(sys.argv[2])" \
-    "$tmp/ref.tif" "${f%.tif}.ppm"
+  libtiff_reference "$f" "${f%.tif}.ppm" RGB
 done
